@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds, and runs varloGui or its tests.
+#   ./dev.sh run [files...]   build and start the program
+#   ./dev.sh test             build and run every test
+#   ./dev.sh build            build only
+#   ./dev.sh bench            build and run the benchmarks
+# Packages are installed with apt only when missing (as root, or through sudo).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Every Debian 12 package the build, the tests and the benchmarks need.
+packages=(
+    cmake ninja-build g++
+    libgtest-dev libgmock-dev
+)
+
+install_missing() {
+    local missing=() p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+build() {
+    cmake --preset default >/dev/null
+    cmake --build --preset default
+}
+
+command=${1:-run}
+[ $# -eq 0 ] || shift
+case "$command" in
+    build) install_missing && build ;;
+    test) install_missing && build && ctest --preset default ;;
+    run)
+        install_missing && build
+        echo "varloGui's window is not built yet: the engine, its tests and benchmarks are built in build/default."
+        ;;
+    bench)
+        install_missing && build
+        build/default/bench/converter_run_bench "$@"
+        ;;
+    *)
+        sed -n '2,6p' "$0" >&2
+        exit 2
+        ;;
+esac
