@@ -1,0 +1,52 @@
+// Path parts: drive, directory, base name and extension of an 8-bit path string.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace varlo {
+
+// How a platform's file names are scanned. Split and join take this as a parameter so that the
+// same code serves byte-wise UTF-8 names and double-byte code pages such as Shift-JIS.
+struct PathRules {
+    // True for the first byte of a two-byte character; its trail byte (which may be 0x5C '\')
+    // is then never taken for a separator, a dot or a drive colon.
+    bool (*isLeadByte)(unsigned char byte);
+    // The separator JoinPath inserts after a directory that does not end in one.
+    char separator;
+    // Bytes kept of a split directory. Base name and extension always keep at most
+    // kPathPartLimit bytes.
+    std::size_t directoryLimit;
+};
+
+inline constexpr std::size_t kPathPartLimit = 255;
+
+bool NoLeadBytes(unsigned char byte);
+bool Cp932LeadByte(unsigned char byte);
+
+// UTF-8 and other byte-wise names: no lead bytes; '/' is inserted. A directory is not cut,
+// because POSIX paths may hold far more than 255 bytes of folders.
+extern const PathRules kBytePathRules;
+// Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, parts are cut to 255 bytes.
+extern const PathRules kCp932PathRules;
+
+// The rules of the platform this program was built for.
+const PathRules& PlatformPathRules();
+
+struct PathParts {
+    std::string drive;      // "C:" or empty
+    std::string directory;  // up to and including the last '\' or '/'
+    std::string baseName;   // up to the last '.' of the file name
+    std::string extension;  // from that '.' on, or empty
+};
+
+PathParts SplitPath(std::string_view path, const PathRules& rules = PlatformPathRules());
+
+std::string JoinPath(std::string_view drive, std::string_view directory, std::string_view baseName,
+                     std::string_view extension, const PathRules& rules = PlatformPathRules());
+
+// True when the path names something that exists, a file or a folder alike.
+bool PathExists(const std::string& path);
+
+}  // namespace varlo

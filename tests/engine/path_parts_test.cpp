@@ -1,0 +1,131 @@
+#include "engine/path_parts.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+struct SplitCase {
+    std::string path;
+    PathParts expected;
+};
+
+void ExpectParts(const PathParts& expected, const PathParts& actual, const std::string& path) {
+    SCOPED_TRACE("path: " + path);
+    EXPECT_EQ(expected.drive, actual.drive);
+    EXPECT_EQ(expected.directory, actual.directory);
+    EXPECT_EQ(expected.baseName, actual.baseName);
+    EXPECT_EQ(expected.extension, actual.extension);
+}
+
+TEST(SplitPath, SeparatesDriveFolderNameAndExtension) {
+    const SplitCase cases[] = {
+        {"C:\\wav\\song.wav", {"C:", "\\wav\\", "song", ".wav"}},
+        {"\\\\server\\share\\a.b.wav", {"", "\\\\server\\share\\", "a.b", ".wav"}},
+        {"C:\\dir.2\\take", {"C:", "\\dir.2\\", "take", ""}},
+        {"song", {"", "", "song", ""}},
+        {".wav", {"", "", "", ".wav"}},
+        {"/home/u/Music/a.b.wav", {"", "/home/u/Music/", "a.b", ".wav"}},
+        {"/mixed\\seps/x.y", {"", "/mixed\\seps/", "x", ".y"}},
+        {"C:", {"C:", "", "", ""}},
+        {"C", {"", "", "C", ""}},
+        {"C:song.wav", {"C:", "", "song", ".wav"}},
+        {"dir/", {"", "dir/", "", ""}},
+        {"a.", {"", "", "a", "."}},
+        {"", {"", "", "", ""}},
+        {"/tmp/名前.wav", {"", "/tmp/", "名前", ".wav"}},
+    };
+    for (const SplitCase& c : cases) {
+        ExpectParts(c.expected, SplitPath(c.path, kBytePathRules), c.path);
+        ExpectParts(c.expected, SplitPath(c.path, kCp932PathRules), c.path);
+    }
+}
+
+TEST(SplitPath, Cp932TrailByteIsNeverASeparatorOrDot) {
+    // 表 is 0x95 0x5C and ソ is 0x83 0x5C in Shift-JIS: their trail byte is '\'.
+    const std::string hyou = "\x95\x5C";
+    const std::string so = "\x83\x5C";
+    const std::string path = "C:\\w\\" + hyou + so + ".wav";
+    ExpectParts({"C:", "\\w\\", hyou + so, ".wav"}, SplitPath(path, kCp932PathRules), path);
+    // Scanned byte by byte, the same bytes split at the trail bytes: the rule matters.
+    EXPECT_EQ("\\w\\" + hyou + "\x83\\", SplitPath(path, kBytePathRules).directory);
+
+    // A trail byte '.' (0x2E is below 0x40, so use a lead byte before a real dot) and a lead
+    // byte as the very last byte of the path.
+    ExpectParts({"", "", "a\x81", ""}, SplitPath("a\x81", kCp932PathRules), "lead at end");
+    ExpectParts({"", "d\\", "x\x81\x2E", ""}, SplitPath("d\\x\x81\x2E", kCp932PathRules),
+                "0x2E after a lead byte belongs to its character");
+}
+
+TEST(SplitPath, CutsPartsTo255Bytes) {
+    const std::string longName(300, 'n');
+    const std::string longExt = "." + std::string(300, 'e');
+    PathParts parts = SplitPath("/d/" + longName + longExt, kBytePathRules);
+    EXPECT_EQ(std::string(255, 'n'), parts.baseName);
+    EXPECT_EQ(longExt.substr(0, 255), parts.extension);
+
+    // Windows cuts the folder too; POSIX folders may be far longer than 255 bytes and keep them.
+    const std::string deepFolder = "/" + std::string(400, 'f') + "/";
+    EXPECT_EQ(deepFolder, SplitPath(deepFolder + "a.wav", kBytePathRules).directory);
+    EXPECT_EQ(deepFolder.substr(0, 255),
+              SplitPath(deepFolder + "a.wav", kCp932PathRules).directory);
+
+    // A cut that would fall between a lead byte and its trail byte keeps the whole character out.
+    std::string sjisName(254, 'a');
+    sjisName += "\x95\x5C";  // bytes 255 and 256
+    EXPECT_EQ(std::string(254, 'a'), SplitPath(sjisName, kCp932PathRules).baseName);
+}
+
+TEST(JoinPath, BuildsPathsFromParts) {
+    EXPECT_EQ("C:\\wav\\song.aac", JoinPath("C:", "\\wav\\", "song", "aac", kCp932PathRules));
+    EXPECT_EQ("dir\\a.aac", JoinPath("", "dir", "a", ".aac", kCp932PathRules));
+    EXPECT_EQ("dir\\a.aac", JoinPath("", "dir", "a", "aac", kCp932PathRules));
+    EXPECT_EQ("dir/a.aac", JoinPath("", "dir", "a", "aac", kBytePathRules));
+    EXPECT_EQ("/d/a.aac", JoinPath("", "/d/", "a", "aac", kBytePathRules));
+    EXPECT_EQ("d\\/x", JoinPath("", "d\\/", "x", "", kCp932PathRules));
+    EXPECT_EQ("D:x", JoinPath("Dz", "", "x", "", kCp932PathRules)) << "drive letter, then ':'";
+    EXPECT_EQ("", JoinPath("", "", "", "", kBytePathRules));
+
+    // A folder ending in a character whose trail byte is '\' still needs a separator.
+    EXPECT_EQ("\x95\x5C\\a", JoinPath("", "\x95\x5C", "a", "", kCp932PathRules));
+    EXPECT_EQ(
+        "\x95\x5C"
+        "a",
+        JoinPath("", "\x95\x5C", "a", "", kBytePathRules));
+}
+
+TEST(JoinPath, RejoinsWhatSplitPathSplit) {
+    const std::string paths[] = {
+        "C:\\wav\\song.wav",   "/home/u/a.b.wav", "rel/x", "\\\\srv\\s\\.hidden",
+        "C:\\w\\\x95\x5C.wav", "noext",           "a."};
+    for (const std::string& path : paths) {
+        for (const PathRules* rules : {&kBytePathRules, &kCp932PathRules}) {
+            PathParts p = SplitPath(path, *rules);
+            EXPECT_EQ(path, JoinPath(p.drive, p.directory, p.baseName, p.extension, *rules));
+        }
+    }
+}
+
+TEST(PathExists, TrueForFilesAndFoldersOnly) {
+    test::CTempFolder folder;
+    test::WriteFile("file.wav", "x");
+    ASSERT_EQ(0, ::mkdir("song.aac", 0755));
+    ASSERT_EQ(0, ::symlink("missing-target", "dangling"));
+    ASSERT_EQ(0, ::symlink("file.wav", "link"));
+
+    EXPECT_TRUE(PathExists("file.wav"));
+    EXPECT_TRUE(PathExists(folder.Path() + "/file.wav"));
+    EXPECT_TRUE(PathExists("song.aac")) << "a folder exists too";
+    EXPECT_TRUE(PathExists("link"));
+    EXPECT_FALSE(PathExists("dangling"));
+    EXPECT_FALSE(PathExists("file.wav/"));
+    EXPECT_FALSE(PathExists("missing.wav"));
+    EXPECT_FALSE(PathExists(""));
+    EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
+}
+
+}  // namespace
+}  // namespace varlo
