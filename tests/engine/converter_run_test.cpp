@@ -1,0 +1,384 @@
+#include "engine/converter_run.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "engine/capture_file.h"
+#include "engine/path_parts.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using namespace std::string_literals;
+using Names = std::set<std::string>;
+
+const std::string kFake = FAKE_CONVERTER_PATH;
+
+// What the fake converter saw when it ran.
+struct Seen {
+    std::string cwd, stdinTarget, stdoutTarget, stderrTarget;
+    std::vector<std::string> argv;
+};
+
+// Each test runs in a fresh current folder; the fake converter's controls and report live in a
+// second folder so that the current one holds nothing but what the run leaves.
+class ConverterRunTest : public ::testing::Test {
+protected:
+    ConverterRunTest() : m_controls(/*makeCurrent=*/false) {
+        ::setenv("FAKE_REPORT", ReportPath().c_str(), 1);
+    }
+
+    ~ConverterRunTest() override {
+        for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDOUT_REPEAT",
+                                 "FAKE_STDERR_FILE", "FAKE_SIGNAL", "FAKE_EXIT"}) {
+            ::unsetenv(name);
+        }
+    }
+
+    std::string ReportPath() const { return m_controls.Path() + "/report"; }
+
+    void Prints(const std::string& out, const std::string& err = "") {
+        test::WriteFile(m_controls.Path() + "/out", out);
+        test::WriteFile(m_controls.Path() + "/err", err);
+        ::setenv("FAKE_STDOUT_FILE", (m_controls.Path() + "/out").c_str(), 1);
+        ::setenv("FAKE_STDERR_FILE", (m_controls.Path() + "/err").c_str(), 1);
+    }
+
+    bool Ran() const { return PathExists(ReportPath()); }
+
+    Seen Report() const {
+        std::string bytes = test::ReadFile(ReportPath());
+        std::vector<std::string> fields;
+        for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos;
+             start = end + 1) {
+            fields.push_back(bytes.substr(start, end - start));
+        }
+        if (fields.size() < 4) {
+            ADD_FAILURE() << "short report";
+            return {};
+        }
+        return {fields[0], fields[1], fields[2], fields[3], {fields.begin() + 4, fields.end()}};
+    }
+
+    std::string Here(const std::string& name) const { return m_folder.Path() + "/" + name; }
+
+    test::CTempFolder m_folder;
+    test::CTempFolder m_controls;
+};
+
+TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
+    Prints("A\nB", "E\n");
+    const std::string input = Here("song.wav");
+    const std::string output = Here("song.aac");
+
+    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", RunConverter(kFake, input, output));
+
+    Seen seen = Report();
+    EXPECT_EQ((std::vector<std::string>{kFake, input, output}), seen.argv);
+    EXPECT_EQ(m_folder.Path(), seen.cwd);
+    EXPECT_EQ("/dev/null", seen.stdinTarget);
+    EXPECT_EQ(Here("varloGui0.tmp"), seen.stdoutTarget);
+    EXPECT_EQ(Here("varloGuiErr0.tmp"), seen.stderrTarget);
+    EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may stay behind";
+}
+
+TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {
+    Prints("one\r\ntwo\rstill two\n\nnul\0inside\nlast\x1Aignored\n"s, "\xff\xfe bytes\r\n");
+    EXPECT_EQ("a -> b\r\n\xff\xfe bytes\r\none\r\ntwo\rstill two\r\n\r\nnul\0inside\r\nlast\r\n"s,
+              RunConverter(kFake, "a", "b"));
+}
+
+TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
+    EXPECT_EQ("take1 -> take1.aac\r\n", RunConverter(kFake, "/wav/take1", "/wav/take1.aac"));
+    EXPECT_EQ("a.b.wav -> x.aac\r\n", RunConverter(kFake, "C:\\w\\a.b.wav", "x.aac"));
+    EXPECT_EQ(" -> \r\n", RunConverter(kFake, "", ""));
+    EXPECT_EQ((std::vector<std::string>{kFake, "", ""}), Report().argv)
+        << "empty paths are passed on as empty arguments";
+}
+
+TEST(BuildCommandLine, QuotesOnlyThePaths) {
+    EXPECT_EQ(R"(varlo.exe "C:\wav\song.wav" "C:\wav\song.aac" >varloGui0.tmp 2>varloGuiErr0.tmp)",
+              BuildCommandLine("varlo.exe", R"(C:\wav\song.wav)", R"(C:\wav\song.aac)",
+                               "varloGui0.tmp", "varloGuiErr0.tmp"));
+    EXPECT_EQ(R"(my conv "" "" >o 2>e)", BuildCommandLine("my conv", "", "", "o", "e"));
+}
+
+TEST_F(ConverterRunTest, CaptureNamesSkipExistingFiles) {
+    test::WriteFile("varloGui0.tmp", "keep 0");
+    test::WriteFile("varloGui1.tmp", "keep 1");
+    EXPECT_EQ("varloGui2.tmp", PickCaptureName(kOutputCapturePattern));
+    EXPECT_EQ("varloGuiErr0.tmp", PickCaptureName(kErrorCapturePattern));
+
+    RunConverter(kFake, "a.wav", "a.aac");
+    EXPECT_EQ(Here("varloGui2.tmp"), Report().stdoutTarget);
+    EXPECT_EQ(Here("varloGuiErr0.tmp"), Report().stderrTarget);
+    EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
+    EXPECT_EQ("keep 0", test::ReadFile("varloGui0.tmp"));
+    EXPECT_EQ("keep 1", test::ReadFile("varloGui1.tmp"));
+}
+
+TEST_F(ConverterRunTest, WithAllHundredNamesTakenNumber99IsOverwrittenAndRemoved) {
+    Names before;
+    for (int n = 0; n <= 99; ++n) {
+        before.insert("varloGui" + std::to_string(n) + ".tmp");
+        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
+    }
+    EXPECT_EQ("varloGui99.tmp", PickCaptureName(kOutputCapturePattern));
+    Prints("new\n");
+
+    EXPECT_EQ("a -> b\r\nnew\r\n", RunConverter(kFake, "a", "b")) << "old content is gone";
+    EXPECT_EQ(Here("varloGui99.tmp"), Report().stdoutTarget);
+    before.erase("varloGui99.tmp");
+    EXPECT_EQ(before, m_folder.Names());
+}
+
+TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
+    const struct {
+        const char* variable;
+        const char* value;
+    } behaviours[] = {{"FAKE_EXIT", "3"},
+                      {"FAKE_SIGNAL", "11"},
+                      {"FAKE_SIGNAL", "9"},
+                      {"FAKE_STDOUT_REPEAT", "20000"}};
+    Prints(std::string(99, 'x') + "\n", "err\n");
+    for (const auto& b : behaviours) {
+        SCOPED_TRACE(std::string(b.variable) + "=" + b.value);
+        ::setenv(b.variable, b.value, 1);
+        const std::string record = RunConverter(kFake, "a", "b");
+        ::unsetenv(b.variable);
+        EXPECT_EQ(0u, record.find("a -> b\r\nerr\r\n" + std::string(99, 'x') + "\r\n"));
+        EXPECT_EQ(Names{}, m_folder.Names());
+    }
+}
+
+TEST_F(ConverterRunTest, MissingConverterIsReportedUnderTheHeader) {
+    ASSERT_EQ(0, ::mkdir("folder", 0755));
+    const struct {
+        std::string converter;
+        std::string line;
+    } cases[] = {
+        {"varlo-no-such-converter", "varlo-no-such-converter: No such file or directory"},
+        {"./missing -x", "./missing: No such file or directory"},
+        {"./folder", "./folder: Permission denied"},
+        {"", "\"\": No such file or directory"},
+        {"   ", "\"\": No such file or directory"},
+        {"\"\" a", "\"\": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ("a.wav -> a.aac\r\n" + c.line + "\r\n",
+                  RunConverter(c.converter, "a.wav", "a.aac"))
+            << "converter: [" << c.converter << "]";
+        EXPECT_EQ(Names{"folder"}, m_folder.Names());
+    }
+}
+
+TEST_F(ConverterRunTest, ConverterTextCarriesLeadingArguments) {
+    RunConverter(kFake + " -nostdin  -y\t-i", "in.wav", "out.aac");
+    EXPECT_EQ((std::vector<std::string>{kFake, "-nostdin", "-y", "-i", "in.wav", "out.aac"}),
+              Report().argv);
+
+    // A program path with blanks is quoted; quotes group words and are removed.
+    ASSERT_TRUE(std::filesystem::create_directory(m_controls.Path() + "/my conv"));
+    const std::string program = m_controls.Path() + "/my conv/fake conv";
+    ASSERT_EQ(0, ::symlink(kFake.c_str(), program.c_str()));
+    RunConverter("\"" + program + "\" -q \"two words\" \"\"", "in.wav", "out.aac");
+    EXPECT_EQ((std::vector<std::string>{program, "-q", "two words", "", "in.wav", "out.aac"}),
+              Report().argv);
+}
+
+TEST_F(ConverterRunTest, BareProgramNameIsLookedUpAlongPathOnly) {
+    const std::string bin = m_controls.Path() + "/bin";
+    ASSERT_TRUE(std::filesystem::create_directory(bin));
+    ASSERT_EQ(0, ::symlink(kFake.c_str(), (bin + "/fakeconv").c_str()));
+    ASSERT_EQ(0, ::symlink(kFake.c_str(), "localconv"));
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ::setenv("PATH", ("/nonexistent:" + bin).c_str(), 1);
+
+    const std::string found = RunConverter("fakeconv", "a", "b");
+    const bool ranFromPath = Ran();
+    const std::string notFound = RunConverter("localconv", "a", "b");
+    ::setenv("PATH", savedPath.c_str(), 1);
+
+    EXPECT_EQ("a -> b\r\n", found);
+    EXPECT_TRUE(ranFromPath);
+    EXPECT_EQ("a -> b\r\nlocalconv: No such file or directory\r\n", notFound)
+        << "the current folder is not searched unless PATH names it";
+}
+
+TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
+    const std::string names[] = {
+        "$(touch pwned).wav",
+        "`touch pwned`.wav",
+        "a;touch pwned;.wav",
+        "a|touch pwned.wav",
+        "a&&touch pwned.wav",
+        "a > pwned.wav",
+        "\"quoted\" name.wav",
+        "it's.wav",
+        "new\nline.wav",
+        "tab\there.wav",
+        "-rf.wav",
+        "--help",
+        "\xff\xfe bad.wav",
+        "%HOME%.wav",
+        "$HOME.wav",
+        "*.wav",
+        "~/x.wav",
+        "back\\slash.wav",
+        "日本語.wav",
+        "ﾊﾝｶｸ.wav",
+        "a\"; touch pwned; echo \".wav",
+        "",
+    };
+    for (const std::string& name : names) {
+        const std::string output = name + ".aac";
+        RunConverter(kFake, name, output);
+        std::vector<std::string> argv = Report().argv;
+        ASSERT_EQ(3u, argv.size()) << name;
+        EXPECT_EQ(name, argv[1]);
+        EXPECT_EQ(output, argv[2]);
+    }
+    EXPECT_EQ(Names{}, m_folder.Names()) << "nothing but the converter may have run";
+    EXPECT_FALSE(PathExists(m_controls.Path() + "/pwned"));
+}
+
+TEST_F(ConverterRunTest, NulByteInAPathIsRefusedNotCut) {
+    EXPECT_EQ("a\0b.wav -> b.aac\r\n"s + kFake + ": Invalid argument\r\n",
+              RunConverter(kFake, "a\0b.wav"s, "b.aac"));
+    EXPECT_FALSE(Ran()) << "the converter must not see a shortened name";
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunTest, CaptureThatCannotBeCreatedIsReportedAndNothingRuns) {
+    // Every output capture name is a folder: even number 99 cannot be written.
+    for (int n = 0; n <= 99; ++n) {
+        ASSERT_EQ(0, ::mkdir(("varloGui" + std::to_string(n) + ".tmp").c_str(), 0755));
+    }
+    EXPECT_EQ("a -> b\r\nvarloGui99.tmp: Is a directory\r\n", RunConverter(kFake, "a", "b"));
+    EXPECT_FALSE(Ran());
+    EXPECT_EQ(100u, m_folder.Names().size());
+}
+
+TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
+    for (int n = 0; n <= 99; ++n) {
+        ASSERT_EQ(0, ::mkdir(("varloGuiErr" + std::to_string(n) + ".tmp").c_str(), 0755));
+    }
+    EXPECT_EQ("a -> b\r\nvarloGuiErr99.tmp: Is a directory\r\n", RunConverter(kFake, "a", "b"));
+    EXPECT_FALSE(Ran());
+    EXPECT_FALSE(PathExists("varloGui0.tmp"));
+}
+
+TEST_F(ConverterRunTest, CurrentFolderThatIsGoneIsReported) {
+    ASSERT_EQ(0, ::rmdir(m_folder.Path().c_str()));
+    EXPECT_EQ("a -> b\r\nvarloGui0.tmp: No such file or directory\r\n",
+              RunConverter(kFake, "a", "b"));
+    EXPECT_FALSE(Ran());
+}
+
+TEST_F(ConverterRunTest, ReadOnlyCurrentFolderIsReported) {
+    ASSERT_EQ(0, ::chmod(".", 0555));
+    // Permissions do not bind root, so the run happens in a child as an ordinary user.
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(2);
+        }
+        const std::string record = RunConverter(kFake, "a", "b");
+        ::_exit(record == "a -> b\r\nvarloGui0.tmp: Permission denied\r\n" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status)) << "1: wrong record, 2: could not drop root";
+    EXPECT_FALSE(Ran());
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+// Stands in for a converter run whose capture turns unreadable: the capture's descriptor is
+// replaced by one of a folder, which cannot be read.
+Interpreter BreakCapture(bool errorCapture) {
+    return [errorCapture](const std::string&, const std::string&, const std::string&,
+                          CaptureHandles captures) {
+        int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        [[maybe_unused]] ssize_t written = ::write(static_cast<int>(captures.output), "lost\n", 5);
+        ::dup2(folder, static_cast<int>(errorCapture ? captures.error : captures.output));
+        ::close(folder);
+    };
+}
+
+TEST_F(ConverterRunTest, ReadErrorAbandonsTheConversionAndKeepsTheCaptures) {
+    try {
+        RunConverter(kFake, "a", "b", BreakCapture(/*errorCapture=*/true));
+        FAIL() << "a read error must abandon the conversion";
+    } catch (const CCaptureReadError& e) {
+        EXPECT_EQ(Here("varloGuiErr0.tmp"), e.CapturePath());
+        EXPECT_EQ(EISDIR, e.Error());
+    }
+    EXPECT_EQ((Names{"varloGui0.tmp", "varloGuiErr0.tmp"}), m_folder.Names());
+    EXPECT_EQ("lost\n", test::ReadFile("varloGui0.tmp"));
+}
+
+TEST_F(ConverterRunTest, ReadErrorInOutputCaptureKeepsOnlyThatCapture) {
+    try {
+        RunConverter(kFake, "a", "b", BreakCapture(/*errorCapture=*/false));
+        FAIL() << "a read error must abandon the conversion";
+    } catch (const CCaptureReadError& e) {
+        EXPECT_EQ(Here("varloGui0.tmp"), e.CapturePath());
+    }
+    EXPECT_EQ(Names{"varloGui0.tmp"}, m_folder.Names());
+}
+
+TEST_F(ConverterRunTest, CapturesAreCreatedExclusively) {
+    test::WriteFile("taken", "mine");
+    ASSERT_EQ(0, ::symlink("taken", "link"));
+    CCaptureFile capture;
+    EXPECT_EQ(CCaptureFile::CreateResult::NameTaken, capture.Create("taken", false));
+    EXPECT_EQ("mine", test::ReadFile("taken"));
+    EXPECT_EQ(CCaptureFile::CreateResult::Failed, capture.Create("link", true))
+        << "overwriting must not follow a link";
+    EXPECT_EQ("mine", test::ReadFile("taken"));
+    EXPECT_EQ(CCaptureFile::CreateResult::Created, capture.Create("taken", true));
+    EXPECT_EQ("", test::ReadFile("taken"));
+    capture.Remove();
+    EXPECT_EQ(Names{"link"}, m_folder.Names());
+}
+
+TEST_F(ConverterRunTest, TwoCopiesInOneFolderNeverShareACapture) {
+    constexpr int kRuns = 150;
+    ::unsetenv("FAKE_REPORT");
+    const auto convertAs = [&](const std::string& marker) {
+        const std::string says = m_controls.Path() + "/" + marker;
+        test::WriteFile(says, marker + "\n");
+        ::setenv("FAKE_STDOUT_FILE", says.c_str(), 1);
+        for (int i = 0; i < kRuns; ++i) {
+            if (RunConverter(kFake, "a", "b") != "a -> b\r\n" + marker + "\r\n") {
+                return false;
+            }
+        }
+        return true;
+    };
+    pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        ::_exit(convertAs("child") ? 0 : 1);
+    }
+    const bool parentOwnRecords = convertAs("parent");
+    int status = 0;
+    ASSERT_EQ(other, ::waitpid(other, &status, 0));
+    EXPECT_TRUE(parentOwnRecords);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other copy's records";
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+}  // namespace
+}  // namespace varlo
