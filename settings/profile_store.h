@@ -1,0 +1,33 @@
+// The per-user profile file that holds the program's settings.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace varlo {
+
+class CProfileStore {
+public:
+    // A store on the profile file at `path`.
+    explicit CProfileStore(std::string path) : m_path(std::move(path)) {}
+
+    // The user's profile: $XDG_CONFIG_HOME/varloGui/profile.ini, or ~/.config/varloGui/… when
+    // XDG_CONFIG_HOME is unset, empty or not absolute.
+    static std::string DefaultPath();
+
+    const std::string& Path() const { return m_path; }
+
+    // The value of a key, or nothing when the file, the section or the key is missing or the
+    // file cannot be read.
+    std::optional<std::string> ReadValue(const std::string& section, const std::string& key) const;
+
+    // Sets a key. The file is replaced as a whole, atomically, while a lock keeps other copies
+    // of the program from saving at the same moment; its folder is created when missing. On
+    // failure nothing changes on disk, the reason goes to standard error, and false comes back.
+    bool WriteValue(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    std::string m_path;
+};
+
+}  // namespace varlo

@@ -1,0 +1,217 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "profile_store.h"
+#include "profile_text.h"
+
+namespace varlo {
+
+namespace {
+
+std::string ErrorText(int error) {
+    return ::strerror(error);
+}
+
+void Report(const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "varloGui: cannot save the settings in %s: %s\n", path.c_str(),
+                 reason.c_str());
+}
+
+// Closes a descriptor when it goes out of scope.
+struct CFd {
+    int fd = -1;
+    ~CFd() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+// The whole file; an empty text for a file that does not exist. False (and `error`) otherwise.
+bool ReadWhole(const std::string& path, std::string& text, int& error) {
+    text.clear();
+    CFd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        error = errno;
+        return error == ENOENT;
+    }
+    struct stat st;
+    if (::fstat(file.fd, &st) != 0) {
+        error = errno;
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = EISDIR;
+        return false;
+    }
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = errno;
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool WriteWhole(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Creates the folder and the folders above it that are missing (private to the user, as
+// configuration folders are).
+bool MakeFolders(const std::string& folder) {
+    for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
+        if (pos == folder.size() || folder[pos] == '/') {
+            const std::string part = folder.substr(0, pos);
+            if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A profile kept elsewhere through a symbolic link (as dotfile managers do) is saved where the
+// link points, so that the link survives.
+std::string SaveTarget(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                          &::free);
+        if (resolved) {
+            return resolved.get();
+        }
+    }
+    return path;
+}
+
+}  // namespace
+
+std::string CProfileStore::DefaultPath() {
+    std::string base;
+    const char* config = ::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') {
+        base = config;
+    } else {
+        const char* home = ::getenv("HOME");
+        if (home == nullptr || home[0] == '\0') {
+            const passwd* user = ::getpwuid(::getuid());
+            home = user != nullptr ? user->pw_dir : "/";
+        }
+        base = std::string(home) + "/.config";
+    }
+    return base + "/varloGui/profile.ini";
+}
+
+std::optional<std::string> CProfileStore::ReadValue(const std::string& section,
+                                                    const std::string& key) const {
+    std::string text;
+    int error = 0;
+    if (!ReadWhole(m_path, text, error)) {
+        return std::nullopt;
+    }
+    return FindProfileValue(text, section, key);
+}
+
+bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
+                               const std::string& value) {
+    const std::string target = SaveTarget(m_path);
+    const std::string folder = FolderOf(target);
+    if (!MakeFolders(folder)) {
+        Report(m_path, "cannot create " + folder + ": " + ErrorText(errno));
+        return false;
+    }
+
+    // One save at a time across every copy of the program: read, change and replace the file
+    // under the lock, so that two copies closing together both keep their values.
+    const std::string lockPath = target + ".lock";
+    CFd lock{::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
+    if (lock.fd < 0) {
+        Report(m_path, lockPath + ": " + ErrorText(errno));
+        return false;
+    }
+    while (::flock(lock.fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            Report(m_path, "cannot lock " + lockPath + ": " + ErrorText(errno));
+            return false;
+        }
+    }
+
+    std::string text;
+    int error = 0;
+    if (!ReadWhole(target, text, error)) {
+        // Never replace what could not be read: it would be lost.
+        Report(m_path, ErrorText(error));
+        return false;
+    }
+    const std::optional<std::string> updated = SetProfileValue(text, section, key, value);
+    if (!updated) {
+        Report(m_path, "the value of " + key + " holds a line break");
+        return false;
+    }
+    if (*updated == text) {
+        return true;
+    }
+
+    std::string temporary = target + ".XXXXXX";
+    CFd out{::mkostemp(temporary.data(), O_CLOEXEC)};
+    if (out.fd < 0) {
+        Report(m_path, "cannot create a file in " + folder + ": " + ErrorText(errno));
+        return false;
+    }
+    struct stat old;
+    const bool keepMode = ::stat(target.c_str(), &old) == 0;
+    if (!WriteWhole(out.fd, *updated) || (keepMode && ::fchmod(out.fd, old.st_mode & 07777) != 0) ||
+        ::fsync(out.fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(temporary.c_str());
+        Report(m_path, ErrorText(failure));
+        return false;
+    }
+    // The rename itself must reach the disk for the new profile to survive a power cut.
+    CFd dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd >= 0) {
+        ::fsync(dir.fd);
+    }
+    return true;
+}
+
+}  // namespace varlo

@@ -1,0 +1,26 @@
+// Reading and editing the text of an INI profile, without touching any file.
+//
+// The rules are those that users of the Windows profile functions rely on: section and key names
+// match without regard to case, blanks around names and values are dropped, a value inside
+// matching quotes reads without them, ';' starts a comment line, CR LF, LF and a lone CR end
+// lines, a UTF-8 byte-order mark is accepted, and with duplicate sections or keys the first wins.
+// An edit changes the one line it must change (or adds one) and keeps every other byte.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varlo {
+
+// The value of `key` in `section`, or nothing when the section or the key is missing.
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key);
+
+// The text with `key` in `section` set to `value`: an existing key is replaced in place, a new
+// key goes at the end of its section, a new section at the end of the text. Nothing when the
+// section, key or value holds a line break, which would otherwise add lines of its own.
+std::optional<std::string> SetProfileValue(std::string_view text, std::string_view section,
+                                           std::string_view key, std::string_view value);
+
+}  // namespace varlo

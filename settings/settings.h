@@ -1,0 +1,38 @@
+// The two values that outlive a run: the converter and the auto-convert flag.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "profile_store.h"
+
+namespace varlo {
+
+inline constexpr std::string_view kExecFileKey = "ExecFile";
+inline constexpr std::string_view kAutoExecKey = "AutoExec";
+inline constexpr std::string_view kDefaultExecFile = "varlo.exe";
+// The converter path comes back in a 1024-byte buffer: at most 1023 bytes.
+inline constexpr std::size_t kExecFileLimit = 1023;
+
+struct Settings {
+    std::string execFile;
+    int autoExec = 0;
+};
+
+// Reads the converter (default "varlo.exe", cut to 1023 bytes) and the auto-convert value
+// (default 0) of a section.
+Settings ReadSettings(const CProfileStore& store, const std::string& section);
+
+void WriteExecFile(CProfileStore& store, const std::string& section, const std::string& path);
+
+// Stores the value as its decimal text.
+void WriteAutoExec(CProfileStore& store, const std::string& section, int value);
+
+// An integer as the Windows profile functions read one: an optional sign and the leading decimal
+// digits ("12abc" is 12, "abc" is 0), clamped to int; an empty value gives `fallback`.
+int ParseProfileInt(std::string_view value, int fallback);
+
+// The first `limit` bytes of a UTF-8 text, fewer when the cut would split a character.
+std::string CutUtf8(std::string_view text, std::size_t limit);
+
+}  // namespace varlo

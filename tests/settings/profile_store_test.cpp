@@ -1,0 +1,172 @@
+#include "settings/profile_store.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "settings/profile_text.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using Value = std::optional<std::string>;
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    std::string Profile() const { return m_folder.Path() + "/cfg/varloGui/profile.ini"; }
+
+    test::CTempFolder m_folder;
+};
+
+// Sets an environment variable for one scope.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* name, const char* value) : m_name(name) {
+        const char* old = std::getenv(name);
+        m_old = old ? Value(old) : std::nullopt;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~CScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    Value m_old;
+};
+
+TEST(ProfileStorePath, FollowsXdgConfigHome) {
+    CScopedEnv home("HOME", "/home/taro");
+    {
+        CScopedEnv config("XDG_CONFIG_HOME", "/etc/xdg-taro");
+        EXPECT_EQ("/etc/xdg-taro/varloGui/profile.ini", CProfileStore::DefaultPath());
+    }
+    for (const char* ignored : {"", "relative/cfg", static_cast<const char*>(nullptr)}) {
+        CScopedEnv config("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ("/home/taro/.config/varloGui/profile.ini", CProfileStore::DefaultPath());
+    }
+}
+
+TEST_F(ProfileStoreTest, FirstWriteCreatesTheFoldersAndAPrivateFile) {
+    CProfileStore store(Profile());
+    EXPECT_EQ(std::nullopt, store.ReadValue("varloGui", "AutoExec"));
+    ASSERT_TRUE(store.WriteValue("varloGui", "AutoExec", "1"));
+    EXPECT_EQ(Value("1"), store.ReadValue("varloGui", "AutoExec"));
+    EXPECT_EQ("[varloGui]\nAutoExec=1\n", test::ReadFile(Profile()));
+    struct stat st;
+    ASSERT_EQ(0, ::stat(Profile().c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+}
+
+TEST_F(ProfileStoreTest, WriteKeepsForeignContentAndTheFileMode) {
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("x", "y", "z"));
+    const std::string foreign = "\xEF\xBB\xBF; mine\r\n[Other]\r\nkey = keep me \r\n";
+    test::WriteFile(Profile(), foreign);
+    ASSERT_EQ(0, ::chmod(Profile().c_str(), 0644));
+
+    ASSERT_TRUE(store.WriteValue("myConv", "ExecFile", "ffmpeg -nostdin -y -i"));
+    EXPECT_EQ(foreign + "[myConv]\r\nExecFile=ffmpeg -nostdin -y -i\r\n",
+              test::ReadFile(Profile()));
+    struct stat st;
+    ASSERT_EQ(0, ::stat(Profile().c_str(), &st));
+    EXPECT_EQ(0644u, st.st_mode & 0777);
+}
+
+TEST_F(ProfileStoreTest, FailedWriteChangesNothingAndSaysWhy) {
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("s", "k", "old"));
+    const std::string before = test::ReadFile(Profile());
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.WriteValue("s", "k", "two\nlines"));
+    EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find(Profile()));
+    EXPECT_EQ(before, test::ReadFile(Profile()));
+
+    // A folder where the profile should be: nothing reads, nothing is replaced.
+    const std::string folderProfile = m_folder.Path() + "/folder.ini";
+    ASSERT_EQ(0, ::mkdir(folderProfile.c_str(), 0755));
+    CProfileStore blocked(folderProfile);
+    EXPECT_EQ(std::nullopt, blocked.ReadValue("s", "k"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(blocked.WriteValue("s", "k", "v"));
+    EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("Is a directory"));
+    struct stat st;
+    ASSERT_EQ(0, ::stat(folderProfile.c_str(), &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(ProfileStoreTest, ProfileBehindALinkIsSavedWhereTheLinkPoints) {
+    const std::string real = m_folder.Path() + "/dotfiles.ini";
+    test::WriteFile(real, "[s]\nk=old\n");
+    ASSERT_EQ(0, ::symlink(real.c_str(), (m_folder.Path() + "/link.ini").c_str()));
+    CProfileStore store(m_folder.Path() + "/link.ini");
+    ASSERT_TRUE(store.WriteValue("s", "k", "new"));
+    struct stat st;
+    ASSERT_EQ(0, ::lstat((m_folder.Path() + "/link.ini").c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ("[s]\nk=new\n", test::ReadFile(real));
+}
+
+TEST_F(ProfileStoreTest, TwoCopiesSavingAtOnceBothKeepTheirValues) {
+    constexpr int kSaves = 60;
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("start", "k", "0"));
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = ::fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            bool ok = true;
+            for (int i = 1; i <= kSaves; ++i) {
+                ok = store.WriteValue("copy" + std::to_string(c), "AutoExec", std::to_string(i)) &&
+                     ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(child, ::waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(Value(std::to_string(kSaves)), store.ReadValue("copy0", "AutoExec"));
+    EXPECT_EQ(Value(std::to_string(kSaves)), store.ReadValue("copy1", "AutoExec"));
+    EXPECT_EQ(Value("0"), store.ReadValue("start", "k"));
+}
+
+TEST_F(ProfileStoreTest, WriterKilledAtAnyMomentLeavesAWholeProfile) {
+    // Large values make each save take long enough to be interrupted in the middle.
+    const std::string foreign = "; keep\n[other]\nkey=" + std::string(200000, 'f') + "\n";
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("s", "k", "a"));
+    test::WriteFile(Profile(), foreign + test::ReadFile(Profile()));
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 25; ++round) {
+        pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            for (char c = 'a';; c = c == 'z' ? 'a' : static_cast<char>(c + 1)) {
+                store.WriteValue("s", "k", std::string(100000, c));
+            }
+        }
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+
+        const std::string text = test::ReadFile(Profile());
+        ASSERT_EQ(0u, text.find(foreign)) << "round " << round;
+        const Value value = FindProfileValue(text, "s", "k");
+        ASSERT_TRUE(value.has_value());
+        EXPECT_TRUE(*value == "a" ||
+                    (value->size() == 100000 &&
+                     value->find_first_not_of(value->front()) == std::string::npos))
+            << "round " << round << ": a value of " << value->size() << " bytes";
+    }
+}
+
+}  // namespace
+}  // namespace varlo
