@@ -1,0 +1,427 @@
+#include "ui/qt/convert_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include "engine/converter_run.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+#include "ui/qt/about_dialog.h"
+#include "ui/qt/dialog_units.h"
+#include "ui/qt/text_boundary.h"
+
+namespace varlo {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// Answers the file dialogs with prepared paths.
+class CFakeChooser : public IFileChooser {
+public:
+    std::optional<std::string> Choose(FileDialogKind kind, QWidget*) override {
+        asked.push_back(kind);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<FileDialogKind> asked;
+};
+
+// Calls `answer` with the next modal window or menu once it is up, from inside its own event
+// loop; fails and closes it when none comes.
+void WhenModalShows(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, answer] {
+        QWidget* up = QApplication::activePopupWidget();
+        if (up == nullptr) {
+            up = QApplication::activeModalWidget();
+        }
+        if (up != nullptr || ++*tries > 300) {
+            timer->stop();
+            timer->deleteLater();
+            if (up != nullptr) {
+                answer(up);
+            } else {
+                ADD_FAILURE() << "no modal window showed";
+            }
+        }
+    });
+    timer->start(10);
+}
+
+class ConvertDialogTest : public ::testing::Test {
+protected:
+    ConvertDialogTest() { WriteExecFile(m_store, "varloGui", "conv"); }
+
+    // The dialog as the program starts it, with arguments and auto-convert as given.
+    CConvertDialog& Open(Strings arguments = {}, int autoExec = 0) {
+        WriteAutoExec(m_store, "varloGui", autoExec);
+        arguments.insert(arguments.begin(), "/usr/bin/varloGui");
+        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+        m_dialog->SetArguments(arguments);
+        m_dialog->show();
+        return *m_dialog;
+    }
+
+    ConverterRunner Runner() {
+        return [this](const std::string& converter, const std::string& input,
+                      const std::string& output) {
+            m_runs.push_back(converter + "|" + input + "|" + output);
+            if (m_duringRun) {
+                m_duringRun();
+            }
+            if (input == m_unreadable) {
+                throw CCaptureReadError(m_folder.Path() + "/varloGuiErr0.tmp", 5);
+            }
+            return "rec " + input + "\r\n";
+        };
+    }
+
+    template <typename T = QWidget>
+    T* Control(int id) {
+        return qobject_cast<T*>(m_dialog->Control(id));
+    }
+
+    std::string Text(int id) { return ToBytes(Control<QLineEdit>(id)->text()); }
+
+    // Drops a raw uri-list at a point of the window, as the window system delivers it.
+    bool Drop(const QByteArray& uriList, QPoint at) {
+        auto* mime = new QMimeData;
+        mime->setData(QStringLiteral("text/uri-list"), uriList);
+        QWindow* window = m_dialog->windowHandle();
+        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &enter);
+        QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &drop);
+        delete mime;
+        return drop.isAccepted();
+    }
+
+    QPoint Over(int id) { return Control(id)->geometry().center(); }
+
+    test::CTempFolder m_folder;
+    CProfileStore m_store{m_folder.Path() + "/cfg/profile.ini"};
+    CFakeChooser m_chooser;
+    Strings m_runs;
+    std::string m_unreadable = "\x01none";
+    std::function<void()> m_duringRun;
+    std::unique_ptr<CConvertDialog> m_dialog;
+};
+
+TEST_F(ConvertDialogTest, ControlsStandWhereTheTemplatePutsThemWithTheirTexts) {
+    Open();
+    const struct {
+        int id;
+        QRect dialogUnits;
+        const char* text;
+        const char* tip;
+    } controls[] = {
+        {IDOK, {5, 70, 50, 14}, "変換", "プログラムを実行する"},
+        {IDCANCEL, {160, 70, 50, 14}, "終了", "終了する"},
+        {IDC_INPUT,
+         {25, 5, 155, 14},
+         "",
+         "変換対象のファイル名を指定する(複数のファイルをドロップできます)"},
+        {IDC_BROWSE_INPUT, {180, 5, 25, 14}, "参照", ""},
+        {IDC_OUTPUT, {25, 25, 155, 14}, "", "出力先のファイル名を指定する"},
+        {IDC_BROWSE_OUTPUT, {180, 25, 25, 14}, "参照", ""},
+        {IDC_EXEC, {25, 45, 155, 14}, "conv", "変換を行うプログラムのファイル名を指定する"},
+        {IDC_BROWSE_EXEC, {180, 45, 25, 14}, "参照", ""},
+        {IDC_LOG, {5, 90, 205, 50}, "", "変換結果を出力する"},
+        {IDC_AUTO, {60, 75, 43, 10}, "自動変換", "ファイルをドロップした際に自動で変換を行う"},
+    };
+    const CDialogUnits units(m_dialog->font());
+    EXPECT_GT(units.BaseX(), 2);
+    EXPECT_GT(units.BaseY(), 8);
+    EXPECT_EQ(units.ToPixels(214, 144), m_dialog->size());
+    EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize()) << "fixed size";
+
+    QWidget* tabbed = Control(IDOK);
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.id);
+        QWidget* control = Control(c.id);
+        ASSERT_NE(nullptr, control);
+        const QRect& r = c.dialogUnits;
+        EXPECT_EQ(units.ToPixels(r.x(), r.y(), r.width(), r.height()), control->geometry());
+        EXPECT_EQ(U(c.tip), control->toolTip());
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            EXPECT_EQ(U(c.text), button->text());
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            EXPECT_EQ(U(c.text), edit->text());
+        }
+        EXPECT_EQ(control, tabbed) << "tab order follows the template";
+        tabbed = tabbed->nextInFocusChain();
+        while (tabbed != nullptr && !(tabbed->focusPolicy() & Qt::TabFocus)) {
+            tabbed = tabbed->nextInFocusChain();
+        }
+    }
+    EXPECT_TRUE(Control<QPushButton>(IDOK)->isDefault());
+    EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
+
+    // Labels stand left of their fields and name them for a screen reader.
+    const QList<QLabel*> labels = m_dialog->findChildren<QLabel*>();
+    ASSERT_EQ(3, labels.size());
+    EXPECT_EQ(units.ToPixels(10, 10, 15, 8), labels[0]->geometry());
+    EXPECT_EQ(U("入力"), labels[0]->text());
+    EXPECT_EQ(Control(IDC_INPUT), labels[0]->buddy());
+    EXPECT_EQ(U("出力"), Control(IDC_OUTPUT)->accessibleName());
+    EXPECT_EQ(U("実行"), Control(IDC_EXEC)->accessibleName());
+    EXPECT_EQ(U("変換結果を出力する"), Control(IDC_LOG)->accessibleName());
+}
+
+TEST_F(ConvertDialogTest, CaptionIsTheProgramsNameAndTheQueueLoadsAtStart) {
+    WriteAutoExec(m_store, "myConv", 0);
+    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+    m_dialog->SetArguments({"/opt/myConv", "/w/a.wav", "/w/b.wav"});
+    m_dialog->show();
+    EXPECT_EQ(U("myConv"), m_dialog->windowTitle());
+    EXPECT_EQ("/w/a.wav", Text(IDC_INPUT));
+    EXPECT_EQ("/w/a.aac", Text(IDC_OUTPUT));
+    EXPECT_EQ("varlo.exe", Text(IDC_EXEC)) << "myConv has a section of its own";
+    EXPECT_TRUE(m_runs.empty());
+}
+
+TEST_F(ConvertDialogTest, EveryByteValueSurvivesAField) {
+    Open();
+    for (int b = 0; b < 256; ++b) {
+        const std::string text = std::string("a") + static_cast<char>(b) + "z\xff\xe3\x81\x82";
+        m_dialog->SetText(ConvertField::Input, text);
+        ASSERT_EQ(text, m_dialog->GetText(ConvertField::Input)) << "byte " << b;
+    }
+    const std::string hostile = "/m/bad\xff\xfeutf8\xed\xa0\x80\xc0\xaf.wav";
+    m_dialog->SetText(ConvertField::Converter, hostile);
+    EXPECT_EQ(hostile, m_dialog->GetText(ConvertField::Converter));
+}
+
+TEST_F(ConvertDialogTest, EnterInAnyFieldConverts) {
+    Open({"/w/a.wav"});
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_LOG, IDC_AUTO}) {
+        SCOPED_TRACE(id);
+        const std::size_t before = m_runs.size();
+        Control(id)->setFocus();
+        QTest::keyClick(Control(id), Qt::Key_Return);
+        EXPECT_EQ(before + 1, m_runs.size());
+    }
+    EXPECT_EQ("conv|/w/a.wav|/w/a.aac", m_runs.front());
+}
+
+TEST_F(ConvertDialogTest, EveryWayOutSavesTheSettingsOnce) {
+    const std::function<void(CConvertDialog&)> waysOut[] = {
+        [this](CConvertDialog&) { Control<QPushButton>(IDCANCEL)->click(); },
+        [](CConvertDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](CConvertDialog& d) { d.close(); },
+        [](CConvertDialog& d) { d.reject(); },
+    };
+    for (const auto& wayOut : waysOut) {
+        CConvertDialog& dialog = Open();
+        Control<QCheckBox>(IDC_AUTO)->setChecked(true);
+        dialog.SetText(ConvertField::Converter, "typed -x");
+        wayOut(dialog);
+        EXPECT_FALSE(dialog.isVisible());
+        const Settings saved = ReadSettings(m_store, "varloGui");
+        EXPECT_EQ("typed -x", saved.execFile);
+        EXPECT_EQ(1, saved.autoExec);
+
+        // Once: closing again or destroying the window writes nothing more.
+        test::WriteFile(m_store.Path(), "[varloGui]\nExecFile=conv\n");
+        dialog.reject();
+        m_dialog.reset();
+        EXPECT_EQ("[varloGui]\nExecFile=conv\n", test::ReadFile(m_store.Path()));
+    }
+}
+
+TEST_F(ConvertDialogTest, DropsOverAnyControlQueueEveryLocalFileWhole) {
+    Open({}, /*autoExec=*/1);
+    // A path longer than most tools expect: three folders of 100 bytes.
+    const std::string deep =
+        std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(100, 'c');
+    const QByteArray list =
+        "file:///w/with%20blank.wav\r\n"
+        "# a comment\r\n"
+        "file:///w/%E6%97%A5%E6%9C%AC.wav\r\n"
+        "https://example.com/x.wav\r\n"
+        "file://localhost/w/bad%FF%FE.wav\r\n"
+        "file:///w/" +
+        QByteArray::fromStdString(deep) + "/x.wav\r\n";
+    EXPECT_TRUE(Drop(list, Over(IDC_INPUT)));
+    EXPECT_EQ((Strings{"conv|/w/with blank.wav|/w/with blank.aac", "conv|/w/日本.wav|/w/日本.aac",
+                       "conv|/w/bad\xff\xfe.wav|/w/bad\xff\xfe.aac",
+                       "conv|/w/" + deep + "/x.wav|/w/" + deep + "/x.aac"}),
+              m_runs);
+    EXPECT_EQ("", Text(IDC_INPUT)) << "a drop is never pasted into the field";
+
+    // Over the log, and many at once.
+    QByteArray many;
+    for (int i = 0; i < 500; ++i) {
+        many += "file:///m/" + QByteArray::number(i) + ".wav\n";
+    }
+    m_runs.clear();
+    EXPECT_TRUE(Drop(many, Over(IDC_LOG)));
+    ASSERT_EQ(500u, m_runs.size());
+    EXPECT_EQ("conv|/m/499.wav|/m/499.aac", m_runs.back());
+}
+
+TEST_F(ConvertDialogTest, DropWithoutALocalFileDoesNothing) {
+    Open({"/w/a.wav"});
+    m_dialog->SetText(ConvertField::Log, "kept");
+    EXPECT_FALSE(Drop("https://example.com/x.wav\r\nfile://otherhost/x.wav\r\n", Over(IDOK)));
+    EXPECT_EQ("/w/a.wav", Text(IDC_INPUT));
+    EXPECT_EQ("kept", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(ConvertDialogTest, BrowseButtonsHandTheChosenPathToTheController) {
+    Open({"/w/a.wav"});
+    m_chooser.answer = "/x/in.wav";
+    Control<QPushButton>(IDC_BROWSE_INPUT)->click();
+    EXPECT_EQ("/x/in.wav", Text(IDC_INPUT));
+    EXPECT_EQ("/x/in.aac", Text(IDC_OUTPUT));
+
+    m_chooser.answer = "/x/out file.aac";
+    Control<QPushButton>(IDC_BROWSE_OUTPUT)->click();
+    EXPECT_EQ("/x/out file.aac", Text(IDC_OUTPUT));
+
+    m_chooser.answer = "/usr/bin/ffmpeg";
+    Control<QPushButton>(IDC_BROWSE_EXEC)->click();
+    EXPECT_EQ("/usr/bin/ffmpeg", Text(IDC_EXEC));
+    EXPECT_EQ("/usr/bin/ffmpeg", ReadSettings(m_store, "varloGui").execFile) << "saved at once";
+
+    m_chooser.answer.reset();  // cancel
+    Control<QPushButton>(IDC_BROWSE_INPUT)->click();
+    EXPECT_EQ("/x/in.wav", Text(IDC_INPUT));
+    EXPECT_EQ((std::vector<FileDialogKind>{FileDialogKind::Input, FileDialogKind::Output,
+                                           FileDialogKind::Converter, FileDialogKind::Input}),
+              m_chooser.asked);
+    EXPECT_TRUE(m_runs.empty());
+}
+
+TEST_F(ConvertDialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
+    Open({"/w/a.wav", "/w/b.wav"});
+    m_dialog->SetText(ConvertField::Log, "log");
+    QString caption, version;
+    WhenModalShows([&](QWidget* menu) {
+        auto* popup = qobject_cast<QMenu*>(menu);
+        ASSERT_NE(nullptr, popup);
+        ASSERT_EQ(1, popup->actions().size());
+        EXPECT_EQ(U("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), popup->actions().front()->text());
+        WhenModalShows([&](QWidget* about) {
+            caption = about->windowTitle();
+            version = about->findChild<QLabel*>(QStringLiteral("version"))->text();
+            QTest::keyClick(about, Qt::Key_Return);
+        });
+        popup->actions().front()->trigger();
+        popup->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              m_dialog->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(m_dialog.get(), &menuKey);
+    EXPECT_EQ(U("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), caption);
+    EXPECT_EQ(U("varloGui Version 1.4"), version);
+    EXPECT_EQ("/w/a.wav", Text(IDC_INPUT));
+    EXPECT_EQ("log", m_dialog->GetText(ConvertField::Log));
+    EXPECT_TRUE(m_runs.empty());
+}
+
+TEST(AboutDialog, FollowsItsTemplate) {
+    CAboutDialog about;
+    const CDialogUnits units(about.font());
+    EXPECT_EQ(units.ToPixels(235, 55), about.size());
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("IDOK"));
+    ASSERT_NE(nullptr, ok);
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(units.ToPixels(178, 7, 50, 14), ok->geometry());
+    EXPECT_EQ(QSize(32, 32), about.findChild<QLabel*>(QStringLiteral("icon"))->pixmap().size());
+    EXPECT_FALSE(about.findChild<QLabel*>(QStringLiteral("secondLine"))->text().isEmpty());
+}
+
+TEST_F(ConvertDialogTest, ReadErrorShowsTheMessageAndStopsTheChain) {
+    Open({}, /*autoExec=*/1);
+    m_unreadable = "/w/b.wav";
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenModalShows([&](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        ASSERT_NE(nullptr, box);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    Drop("file:///w/a.wav\nfile:///w/b.wav\nfile:///w/c.wav\n", Over(IDOK));
+    EXPECT_EQ(U("varloGui"), title);
+    EXPECT_EQ(QString::fromStdString(m_folder.Path()) +
+                  U("/varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"),
+              text);
+    EXPECT_EQ(QMessageBox::Critical, icon);
+    EXPECT_EQ("rec /w/a.wav\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("/w/b.wav", Text(IDC_INPUT));
+}
+
+TEST_F(ConvertDialogTest, LogShowsItsEndAfterEveryRecord) {
+    Open({}, /*autoExec=*/1);
+    const std::string wide(400, 'w');
+    m_dialog->AppendLog("first\r\n");
+    for (int i = 0; i < 200; ++i) {
+        m_dialog->AppendLog("record " + std::to_string(i) + "\r\n" + wide + "\r\n");
+    }
+    auto* log = Control<QPlainTextEdit>(IDC_LOG);
+    EXPECT_EQ(log->document()->characterCount() - 1, log->textCursor().position());
+    EXPECT_FALSE(log->textCursor().hasSelection());
+    EXPECT_EQ(log->verticalScrollBar()->maximum(), log->verticalScrollBar()->value());
+    EXPECT_GT(log->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(0, log->horizontalScrollBar()->value()) << "the caret starts a line";
+    EXPECT_EQ(QTextOption::NoWrap, log->document()->defaultTextOption().wrapMode());
+    EXPECT_TRUE(log->isReadOnly());
+
+    // The text is the old text plus each record, CR LF kept.
+    m_dialog->SetText(ConvertField::Log, "");
+    m_dialog->AppendLog("a -> b\r\n");
+    m_dialog->AppendLog("c -> d\r\nline\r\n\r\n");
+    EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(ConvertDialogTest, InputDuringAChainWaitsUntilItEnds) {
+    Open({}, /*autoExec=*/1);
+    // While the first file converts, the user clicks Convert and drops another file.
+    bool first = true;
+    m_duringRun = [&] {
+        if (!first) {
+            return;
+        }
+        first = false;
+        QMetaObject::invokeMethod(Control<QPushButton>(IDOK), "click", Qt::QueuedConnection);
+        Drop("file:///w/late.wav\n", Over(IDC_OUTPUT));
+    };
+    Drop("file:///w/a.wav\nfile:///w/b.wav\n", Over(IDOK));
+    EXPECT_EQ((Strings{"conv|/w/a.wav|/w/a.aac", "conv|/w/b.wav|/w/b.aac",
+                       "conv|/w/late.wav|/w/late.aac"}),
+              m_runs)
+        << "the drop waits for the chain, then converts";
+    EXPECT_EQ("rec /w/late.wav\r\n", m_dialog->GetText(ConvertField::Log))
+        << "it found the queue the chain left empty, so it began a fresh log";
+
+    QCoreApplication::processEvents();  // the click, acted on only now
+    EXPECT_EQ(4u, m_runs.size());
+    EXPECT_EQ("conv||", m_runs.back());
+    EXPECT_EQ("rec \r\n", m_dialog->GetText(ConvertField::Log)) << "a fresh log for the press";
+}
+
+}  // namespace
+}  // namespace varlo

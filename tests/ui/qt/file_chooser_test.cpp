@@ -1,0 +1,59 @@
+#include "ui/qt/file_chooser.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QFileInfo>
+
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+TEST(FileChooser, FiltersReadAsWrittenAndMatchPosixNames) {
+    const struct {
+        FileDialogKind kind;
+        QStringList shown;
+    } cases[] = {
+        {FileDialogKind::Input, {"WAV Files (*.wav)", "All Files (*.*)"}},
+        {FileDialogKind::Output, {"AAC Files (*.aac)", "All Files (*.*)"}},
+        {FileDialogKind::Converter, {"Program Files (*.exe)", "All Files (*.*)"}},
+    };
+    for (const auto& c : cases) {
+        const QStringList filters = NameFilters(c.kind);
+        ASSERT_EQ(c.shown.size(), filters.size());
+        for (qsizetype i = 0; i < filters.size(); ++i) {
+            // The dialog shows the text before the last parenthesised group.
+            EXPECT_EQ(c.shown[i],
+                      filters[i].left(filters[i].lastIndexOf(QLatin1Char('('))).trimmed());
+        }
+        EXPECT_TRUE(filters.last().endsWith(QLatin1String("(*)"))) << "names without a dot too";
+    }
+}
+
+TEST(FileChooser, ProgramFilterShowsExecutablesToo) {
+    test::CTempFolder folder;
+    test::WriteFile("ffmpeg", "");
+    ASSERT_EQ(0, ::chmod("ffmpeg", 0755));
+    test::WriteFile("conv.EXE", "");
+    test::WriteFile("notes.txt", "");
+    ASSERT_EQ(0, ::mkdir("bin", 0755));
+    EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("ffmpeg"))));
+    EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("conv.EXE"))));
+    EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("bin"))));
+    EXPECT_FALSE(ShownAsProgram(QFileInfo(QStringLiteral("notes.txt"))));
+}
+
+TEST(FileChooser, DefaultExtensionOnlyCompletesATypedName) {
+    test::CTempFolder folder;
+    test::WriteFile("ffmpeg", "");
+    EXPECT_EQ("ffmpeg", WithDefaultSuffix(FileDialogKind::Converter, "ffmpeg"));
+    EXPECT_EQ("conv.exe", WithDefaultSuffix(FileDialogKind::Converter, "conv"));
+    EXPECT_EQ("take.wav", WithDefaultSuffix(FileDialogKind::Input, "take"));
+    EXPECT_EQ("a.flac", WithDefaultSuffix(FileDialogKind::Input, "a.flac"));
+    EXPECT_EQ("out", WithDefaultSuffix(FileDialogKind::Output, "out"))
+        << "the save dialog adds it itself, before it asks about overwriting";
+}
+
+}  // namespace
+}  // namespace varlo

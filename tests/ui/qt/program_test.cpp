@@ -1,0 +1,146 @@
+// The program as a whole: the real window with a real converter, and the installed executable
+// started from its arguments.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "engine/path_parts.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+#include "ui/qt/convert_dialog.h"
+#include "ui/qt/quit_signals.h"
+
+extern char** environ;
+
+namespace varlo {
+namespace {
+
+using namespace std::string_literals;
+
+// A 16-bit mono WAV file holding a short tone.
+std::string ToneWav(int milliseconds) {
+    const int rate = 44100;
+    const int samples = rate * milliseconds / 1000;
+    std::string data;
+    for (int i = 0; i < samples; ++i) {
+        const auto value = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * i / rate));
+        data += static_cast<char>(value & 0xFF);
+        data += static_cast<char>((value >> 8) & 0xFF);
+    }
+    const auto le32 = [](uint32_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    };
+    const auto le16 = [](uint16_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+    };
+    return "RIFF" + le32(36 + data.size()) + "WAVE" + "fmt " + le32(16) + le16(1) + le16(1) +
+           le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(data.size()) + data;
+}
+
+class CNoChooser : public IFileChooser {
+public:
+    std::optional<std::string> Choose(FileDialogKind, QWidget*) override { return std::nullopt; }
+};
+
+TEST(Program, ConvertsAWavFileWithFfmpegThroughTheWindow) {
+    test::CTempFolder folder;
+    test::WriteFile("tone take.wav", ToneWav(300));
+    CProfileStore store(folder.Path() + "/profile.ini");
+    WriteExecFile(store, "varloGui", "ffmpeg -nostdin -hide_banner -loglevel warning -y -i");
+    WriteAutoExec(store, "varloGui", 1);
+    CNoChooser chooser;
+    CConvertDialog dialog(store, chooser);
+    dialog.SetArguments({"varloGui", folder.Path() + "/tone take.wav"});
+    dialog.show();
+
+    EXPECT_EQ(0u, dialog.GetText(ConvertField::Log).find("tone take.wav -> tone take.aac\r\n"))
+        << dialog.GetText(ConvertField::Log);
+    const std::string aac = test::ReadFile("tone take.aac");
+    ASSERT_GE(aac.size(), 7u);
+    EXPECT_EQ('\xFF', aac[0]);
+    EXPECT_EQ(0xF0, static_cast<unsigned char>(aac[1]) & 0xF6) << "ADTS sync word, layer 0";
+    EXPECT_EQ((std::set<std::string>{"profile.ini", "profile.ini.lock", "tone take.aac",
+                                     "tone take.wav"}),
+              folder.Names())
+        << "no capture may remain";
+}
+
+TEST(Program, QuitSignalsAskTheWindowToClose) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        CQuitSignals quit;
+        QSignalSpy asked(&quit, &CQuitSignals::QuitRequested);
+        ::raise(signal);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return asked.count() == 1; }, 5000)) << signal;
+    }
+}
+
+// Waits for the child to end, at most `seconds`; its wait status, or -1.
+int WaitFor(pid_t child, int seconds) {
+    for (int i = 0; i < seconds * 20; ++i) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            return status;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return -1;
+}
+
+TEST(Program, StartsFromItsArgumentsAndSavesWhenTerminated) {
+    test::CTempFolder folder;
+    // A converter that notes its arguments, one NUL-ended line each.
+    test::WriteFile("conv", "#!/bin/sh\nprintf '%s\\0' \"$@\" >> \"$0.seen\"\n");
+    ASSERT_EQ(0, ::chmod("conv", 0755));
+    ASSERT_EQ(0, ::mkdir("cfg", 0700));
+    CProfileStore store(folder.Path() + "/cfg/varloGui/profile.ini");
+    WriteExecFile(store, "varloGui", folder.Path() + "/conv");
+    WriteAutoExec(store, "varloGui", 1);
+
+    const std::string program = VARLOGUI_PATH;
+    std::vector<std::string> args = {program, "-style", "say \"hi\" $(x).wav"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen",
+                                    "XDG_CONFIG_HOME=" + folder.Path() + "/cfg",
+                                    "PATH=/usr/bin:/bin", "HOME=" + folder.Path()};
+    std::vector<char*> envp;
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    pid_t child = -1;
+    ASSERT_EQ(0, posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()));
+
+    const std::string seen = folder.Path() + "/conv.seen";
+    const std::string expected = "-style\0-style.aac\0say \"hi\" $(x).wav\0say \"hi\" $(x).aac\0"s;
+    for (int i = 0; i < 200 && !(PathExists(seen) && test::ReadFile(seen) == expected); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(expected, PathExists(seen) ? test::ReadFile(seen) : "") << "each argument whole";
+
+    ::kill(child, SIGTERM);
+    const int status = WaitFor(child, 10);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ("[varloGui]\nExecFile=" + folder.Path() + "/conv\nAutoExec=1\n",
+              test::ReadFile(store.Path()))
+        << "closed the normal way: AutoExec saved, the unchanged converter not rewritten";
+}
+
+}  // namespace
+}  // namespace varlo

@@ -1,0 +1,33 @@
+#include "convert_app.h"
+
+#include "convert_dialog.h"
+#include "file_chooser.h"
+#include "quit_signals.h"
+#include "settings/profile_store.h"
+#include "window_style.h"
+
+namespace varlo {
+
+CConvertApp::CConvertApp(int argc, char** argv)
+    : m_arguments(argv, argv + argc),
+      m_qtArgv{argc > 0 ? argv[0] : const_cast<char*>("varloGui"), nullptr},
+      m_app(m_qtArgc, m_qtArgv) {
+    QApplication::setApplicationName(QStringLiteral("varloGui"));
+    QApplication::setDesktopFileName(QStringLiteral("varloGui"));
+    QApplication::setWindowIcon(ApplicationIcon());
+}
+
+int CConvertApp::Run() {
+    CProfileStore profile(CProfileStore::DefaultPath());
+    CFileDialogChooser chooser;
+    CConvertDialog dialog(profile, chooser);
+    dialog.SetArguments(m_arguments);
+
+    CQuitSignals quit;
+    QObject::connect(&quit, &CQuitSignals::QuitRequested, &dialog, &QDialog::reject);
+
+    dialog.exec();  // how it ended does not matter
+    return 0;
+}
+
+}  // namespace varlo

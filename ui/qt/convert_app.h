@@ -1,0 +1,26 @@
+// The application: starts Qt, shows the main window modally, and ends when it closes.
+#pragma once
+
+#include <QApplication>
+#include <string>
+#include <vector>
+
+namespace varlo {
+
+class CConvertApp {
+public:
+    CConvertApp(int argc, char** argv);
+
+    // Runs the main window until it closes; the process's exit status.
+    int Run();
+
+private:
+    // Every argument is an input file, so Qt sees none of them: a file named "-style" must
+    // reach the queue, not restyle the window.
+    std::vector<std::string> m_arguments;
+    int m_qtArgc = 1;
+    char* m_qtArgv[2];
+    QApplication m_app;
+};
+
+}  // namespace varlo

@@ -1,0 +1,388 @@
+#include "convert_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSysInfo>
+#include <QTextCursor>
+#include <optional>
+
+#include "about_dialog.h"
+#include "dialog_texts.h"
+#include "dialog_units.h"
+#include "engine/converter_run.h"
+#include "engine/path_parts.h"
+#include "res/resource.h"
+#include "text_boundary.h"
+#include "uri_list.h"
+#include "window_style.h"
+
+namespace varlo {
+
+namespace {
+
+constexpr int kNoId = -1;
+
+// Where each control of the main template stands, in template (and tab) order.
+struct ControlSpec {
+    int id;
+    int x, y, width, height;  // dialog units
+};
+
+constexpr ControlSpec kTemplate[] = {
+    {IDOK, 5, 70, 50, 14},         {IDCANCEL, 160, 70, 50, 14},
+    {kNoId, 10, 10, 15, 8},  // 入力
+    {IDC_INPUT, 25, 5, 155, 14},   {IDC_BROWSE_INPUT, 180, 5, 25, 14},
+    {kNoId, 10, 30, 15, 8},  // 出力
+    {IDC_OUTPUT, 25, 25, 155, 14}, {IDC_BROWSE_OUTPUT, 180, 25, 25, 14},
+    {kNoId, 10, 50, 15, 8},  // 実行
+    {IDC_EXEC, 25, 45, 155, 14},   {IDC_BROWSE_EXEC, 180, 45, 25, 14},
+    {IDC_LOG, 5, 90, 205, 50},     {IDC_AUTO, 60, 75, 43, 10},
+};
+constexpr int kTemplateWidth = 214;
+constexpr int kTemplateHeight = 144;
+
+// Repainting the log for every record of a long chain would cost more than the conversions.
+constexpr qint64 kChainRepaintMs = 40;
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// Shows the busy cursor for as long as it lives.
+class CBusyCursor {
+public:
+    CBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CBusyCursor() { QApplication::restoreOverrideCursor(); }
+    CBusyCursor(const CBusyCursor&) = delete;
+    CBusyCursor& operator=(const CBusyCursor&) = delete;
+};
+
+}  // namespace
+
+CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
+                               ConverterRunner runner, QWidget* parent)
+    : QDialog(parent, kMainWindowFlags),
+      m_controller(*this, profile, std::move(runner)),
+      m_icon(ApplicationIcon()),
+      m_chooser(chooser) {
+    setWindowTitle(Text(texts::kMainCaption));
+    setWindowIcon(m_icon);
+    setFont(DialogFont());
+    CreateControls();
+    setFixedSize(CDialogUnits(font()).ToPixels(kTemplateWidth, kTemplateHeight));
+}
+
+CConvertDialog::~CConvertDialog() {
+    // A dialog destroyed without being closed (its owner went away) still saves its settings.
+    ShutdownOnce();
+}
+
+void CConvertDialog::CreateControls() {
+    auto* convert = new QPushButton(Text(texts::kConvert), this);
+    convert->setDefault(true);
+    auto* exit = new QPushButton(Text(texts::kExit), this);
+    auto* inputLabel = new QLabel(Text(texts::kInputLabel), this);
+    m_inputEdit = new QLineEdit(this);
+    auto* browseInput = new QPushButton(Text(texts::kBrowse), this);
+    auto* outputLabel = new QLabel(Text(texts::kOutputLabel), this);
+    m_outputEdit = new QLineEdit(this);
+    auto* browseOutput = new QPushButton(Text(texts::kBrowse), this);
+    auto* execLabel = new QLabel(Text(texts::kExecLabel), this);
+    m_execEdit = new QLineEdit(this);
+    auto* browseExec = new QPushButton(Text(texts::kBrowse), this);
+    m_logEdit = new QPlainTextEdit(this);
+    m_autoCheck = new QCheckBox(Text(texts::kAuto), this);
+
+    QWidget* const inOrder[] = {convert,     exit,         inputLabel,   m_inputEdit, browseInput,
+                                outputLabel, m_outputEdit, browseOutput, execLabel,   m_execEdit,
+                                browseExec,  m_logEdit,    m_autoCheck};
+    const CDialogUnits units(font());
+    QWidget* previous = nullptr;
+    for (std::size_t i = 0; i < std::size(kTemplate); ++i) {
+        const ControlSpec& spec = kTemplate[i];
+        QWidget* control = inOrder[i];
+        control->setGeometry(units.ToPixels(spec.x, spec.y, spec.width, spec.height));
+        if (spec.id == kNoId) {
+            continue;
+        }
+        m_controls[spec.id] = control;
+        control->setProperty("controlId", spec.id);
+        if (previous != nullptr) {
+            setTabOrder(previous, control);
+        }
+        previous = control;
+    }
+    convert->setObjectName(QStringLiteral("IDOK"));
+    exit->setObjectName(QStringLiteral("IDCANCEL"));
+    m_inputEdit->setObjectName(QStringLiteral("IDC_INPUT"));
+    browseInput->setObjectName(QStringLiteral("IDC_BROWSE_INPUT"));
+    m_outputEdit->setObjectName(QStringLiteral("IDC_OUTPUT"));
+    browseOutput->setObjectName(QStringLiteral("IDC_BROWSE_OUTPUT"));
+    m_execEdit->setObjectName(QStringLiteral("IDC_EXEC"));
+    browseExec->setObjectName(QStringLiteral("IDC_BROWSE_EXEC"));
+    m_logEdit->setObjectName(QStringLiteral("IDC_LOG"));
+    m_autoCheck->setObjectName(QStringLiteral("IDC_AUTO"));
+
+    // A screen reader names each field by its label, and the log by what it is for.
+    inputLabel->setBuddy(m_inputEdit);
+    outputLabel->setBuddy(m_outputEdit);
+    execLabel->setBuddy(m_execEdit);
+    m_inputEdit->setAccessibleName(Text(texts::kInputLabel));
+    m_outputEdit->setAccessibleName(Text(texts::kOutputLabel));
+    m_execEdit->setAccessibleName(Text(texts::kExecLabel));
+    m_logEdit->setAccessibleName(Text(texts::kLogTip));
+
+    // The whole window is the drop target: the fields must not take a drop as pasted text.
+    for (QWidget* field : {static_cast<QWidget*>(m_inputEdit), static_cast<QWidget*>(m_outputEdit),
+                           static_cast<QWidget*>(m_execEdit), static_cast<QWidget*>(m_logEdit)}) {
+        field->setAcceptDrops(false);
+    }
+    m_logEdit->viewport()->setAcceptDrops(false);
+
+    m_logEdit->setReadOnly(true);
+    m_logEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_logEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_logEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_logEdit->setTabChangesFocus(true);
+    m_logEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_logEdit->setUndoRedoEnabled(false);  // nothing to undo, and it would keep every record twice
+
+    connect(convert, &QPushButton::clicked, this,
+            [this] { Act([this] { m_controller.ConvertClicked(); }); });
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+    connect(browseInput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Input); });
+    connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Output); });
+    connect(browseExec, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Converter); });
+}
+
+void CConvertDialog::SetCommandLine(const std::string& commandLine) {
+    m_controller.SetCommandLine(commandLine);
+}
+
+void CConvertDialog::SetArguments(std::vector<std::string> arguments) {
+    m_controller.SetArguments(std::move(arguments));
+}
+
+QWidget* CConvertDialog::Control(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CConvertDialog::showEvent(QShowEvent* event) {
+    if (!m_initialized) {
+        InitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CConvertDialog::InitDialog() {
+    m_initialized = true;
+    Act([this] {
+        m_controller.Start();
+        m_inputEdit->setToolTip(Text(texts::kInputTip));
+        m_outputEdit->setToolTip(Text(texts::kOutputTip));
+        m_execEdit->setToolTip(Text(texts::kExecTip));
+        m_autoCheck->setToolTip(Text(texts::kAutoTip));
+        Control(IDOK)->setToolTip(Text(texts::kConvertTip));
+        Control(IDCANCEL)->setToolTip(Text(texts::kExitTip));
+        m_logEdit->setToolTip(Text(texts::kLogTip));
+        // With auto-convert on, the whole command line converts here, before the window shows.
+        m_controller.StartQueue();
+    });
+}
+
+void CConvertDialog::Act(std::function<void()> work, bool busyCursor) {
+    m_pending.push_back({std::move(work), busyCursor});
+    if (m_busy) {
+        return;
+    }
+    m_busy = true;
+    while (!m_pending.empty()) {
+        const Work next = std::move(m_pending.front());
+        m_pending.pop_front();
+        std::optional<CCaptureReadError> failure;
+        {
+            std::optional<CBusyCursor> cursor;
+            if (next.busyCursor) {
+                cursor.emplace();
+            }
+            try {
+                next.run();
+            } catch (const CCaptureReadError& error) {
+                failure = error;  // the conversion is abandoned; say so once the cursor is back
+            }
+        }
+        if (failure) {
+            ShowReadError(*failure);
+        }
+    }
+    m_busy = false;
+}
+
+void CConvertDialog::Browse(FileDialogKind kind) {
+    Act(
+        [this, kind] {
+            const std::optional<std::string> path = m_chooser.Choose(kind, this);
+            if (!path) {
+                return;
+            }
+            CBusyCursor busy;
+            switch (kind) {
+                case FileDialogKind::Input:
+                    m_controller.InputChosen(*path);
+                    break;
+                case FileDialogKind::Output:
+                    m_controller.OutputChosen(*path);
+                    break;
+                case FileDialogKind::Converter:
+                    m_controller.ConverterChosen(*path);
+                    break;
+            }
+        },
+        /*busyCursor=*/false);
+}
+
+void CConvertDialog::done(int result) {
+    Act([this, result] {
+        ShutdownOnce();
+        QDialog::done(result);
+    });
+}
+
+void CConvertDialog::ShutdownOnce() {
+    if (m_initialized && !m_shutDown) {
+        m_shutDown = true;
+        m_controller.Shutdown();
+    }
+}
+
+void CConvertDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
+        event->acceptProposedAction();
+    }
+}
+
+void CConvertDialog::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
+        event->acceptProposedAction();
+    }
+}
+
+void CConvertDialog::dropEvent(QDropEvent* event) {
+    // The raw list, decoded here: Qt's own URL decoding would replace bytes that are not UTF-8.
+    const QByteArray list = event->mimeData()->data(QStringLiteral("text/uri-list"));
+    std::vector<std::string> paths = LocalPathsFromUriList(
+        std::string_view(list.constData(), static_cast<std::size_t>(list.size())),
+        QSysInfo::machineHostName().toStdString());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    Act([this, paths = std::move(paths)] { m_controller.FilesDropped(paths); });
+}
+
+void CConvertDialog::contextMenuEvent(QContextMenuEvent* event) {
+    // Linux window managers own the window menu, so the about entry lives here.
+    QMenu menu(this);
+    menu.addAction(Text(texts::kAboutMenu), this, &CConvertDialog::ShowAbout);
+    menu.exec(event->globalPos());
+}
+
+void CConvertDialog::ShowAbout() {
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CConvertDialog::ShowReadError(const CCaptureReadError& error) {
+    const QString program = ToQString(m_controller.Section());
+    QMessageBox box(QMessageBox::Critical, program,
+                    Text(texts::kReadError).arg(ToQString(error.CapturePath())), QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+QLineEdit* CConvertDialog::PathField(ConvertField field) const {
+    switch (field) {
+        case ConvertField::Input:
+            return m_inputEdit;
+        case ConvertField::Output:
+            return m_outputEdit;
+        case ConvertField::Converter:
+            return m_execEdit;
+        case ConvertField::Log:
+            break;
+    }
+    return nullptr;
+}
+
+std::string CConvertDialog::GetText(ConvertField field) {
+    if (field != ConvertField::Log) {
+        return ToBytes(PathField(field)->text());
+    }
+    // Lines of the log end in CR LF, as the records that were appended.
+    QString text = m_logEdit->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return ToBytes(text);
+}
+
+void CConvertDialog::SetText(ConvertField field, const std::string& text) {
+    if (field != ConvertField::Log) {
+        PathField(field)->setText(ToQString(text));
+    } else {
+        m_logEdit->setPlainText(ToQString(text));
+    }
+}
+
+void CConvertDialog::MoveCaretToEnd(ConvertField field) {
+    if (field != ConvertField::Log) {
+        PathField(field)->end(/*mark=*/false);
+    } else {
+        m_logEdit->moveCursor(QTextCursor::End);
+        m_logEdit->ensureCursorVisible();
+    }
+}
+
+void CConvertDialog::AppendLog(const std::string& text) {
+    // Inserting at the end costs what the record costs, however long the log has grown.
+    QTextCursor cursor(m_logEdit->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(ToQString(text));
+    m_logEdit->setTextCursor(cursor);
+    m_logEdit->ensureCursorVisible();
+    // The caret is on the last line: show the very end, not just enough to touch it.
+    m_logEdit->verticalScrollBar()->setValue(m_logEdit->verticalScrollBar()->maximum());
+    // Nothing else is handled during a chain, but each record should show as it comes.
+    if (isVisible() && (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= kChainRepaintMs)) {
+        m_logEdit->repaint();
+        m_sinceRepaint.start();
+    }
+}
+
+int CConvertDialog::GetAutoState() {
+    return m_autoCheck->isChecked() ? 1 : 0;
+}
+
+void CConvertDialog::SetAutoState(int value) {
+    m_autoCheck->setChecked(value != 0);
+}
+
+void CConvertDialog::SetCaption(const std::string& text) {
+    setWindowTitle(ToQString(text));
+}
+
+void CConvertDialog::EnableDrop() {
+    setAcceptDrops(true);
+}
+
+}  // namespace varlo

@@ -1,0 +1,117 @@
+#include "file_chooser.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
+
+#include "engine/path_parts.h"
+#include "text_boundary.h"
+
+namespace varlo {
+
+namespace {
+
+struct DialogSpec {
+    bool save;
+    const char* defaultSuffix;
+    const char* initialName;  // or nullptr
+};
+
+DialogSpec SpecOf(FileDialogKind kind) {
+    switch (kind) {
+        case FileDialogKind::Input:
+            return {false, "wav", nullptr};
+        case FileDialogKind::Output:
+            return {true, "aac", nullptr};
+        case FileDialogKind::Converter:
+            return {false, "exe", "varlo.exe"};
+    }
+    return {false, "", nullptr};
+}
+
+// Shows only programs while the program filter is in force; the model under it shows all.
+class CProgramFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void SetProgramsOnly(bool programsOnly) {
+        m_programsOnly = programsOnly;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        if (!m_programsOnly) {
+            return true;
+        }
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        return files == nullptr || ShownAsProgram(files->fileInfo(files->index(row, 0, parent)));
+    }
+
+private:
+    bool m_programsOnly = true;
+};
+
+}  // namespace
+
+QStringList NameFilters(FileDialogKind kind) {
+    // The dialog hides the last "(…)" of each filter: the text before it is what the user reads.
+    const QString all = QStringLiteral("All Files (*.*) (*)");
+    switch (kind) {
+        case FileDialogKind::Input:
+            return {QStringLiteral("WAV Files (*.wav) (*.wav *.WAV *.Wav)"), all};
+        case FileDialogKind::Output:
+            return {QStringLiteral("AAC Files (*.aac) (*.aac *.AAC *.Aac)"), all};
+        case FileDialogKind::Converter:
+            return {QStringLiteral("Program Files (*.exe) (*)"), all};
+    }
+    return {all};
+}
+
+bool ShownAsProgram(const QFileInfo& file) {
+    return file.isDir() || file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0 ||
+           (file.isFile() && file.isExecutable());
+}
+
+std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
+    const DialogSpec spec = SpecOf(kind);
+    if (spec.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
+        return path;
+    }
+    return path + "." + spec.defaultSuffix;
+}
+
+std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, QWidget* parent) {
+    const DialogSpec spec = SpecOf(kind);
+    QFileDialog dialog(parent);
+    // Qt's own dialog: it takes a filtering model, and the filters' texts read as written.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);  // a name that does not exist is accepted too
+    if (spec.save) {
+        dialog.setDefaultSuffix(
+            QString::fromLatin1(spec.defaultSuffix));  // asks before overwriting
+    }
+    const QStringList filters = NameFilters(kind);
+    dialog.setNameFilters(filters);
+    dialog.setDirectory(QDir::currentPath());
+    if (spec.initialName != nullptr) {
+        dialog.selectFile(QString::fromLatin1(spec.initialName));
+    }
+    if (kind == FileDialogKind::Converter) {
+        auto* programs = new CProgramFilter(&dialog);
+        dialog.setProxyModel(programs);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, programs,
+                         [programs](const QString& filter) {
+                             programs->SetProgramsOnly(filter.startsWith(QLatin1String("Program")));
+                         });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return WithDefaultSuffix(kind, ToBytes(dialog.selectedFiles().first()));
+}
+
+}  // namespace varlo

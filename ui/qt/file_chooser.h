@@ -1,0 +1,41 @@
+// The three file dialogs of the main window, behind an interface so that tests can answer them.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <string>
+
+class QFileInfo;
+class QWidget;
+
+namespace varlo {
+
+enum class FileDialogKind { Input, Output, Converter };
+
+class IFileChooser {
+public:
+    virtual ~IFileChooser() = default;
+    // Shows the dialog of `kind` modally over `parent`; the chosen full path, or nothing when the
+    // user cancels.
+    virtual std::optional<std::string> Choose(FileDialogKind kind, QWidget* parent) = 0;
+};
+
+// Qt's own file dialog, the same on every desktop. It never changes the current folder.
+class CFileDialogChooser : public IFileChooser {
+public:
+    std::optional<std::string> Choose(FileDialogKind kind, QWidget* parent) override;
+};
+
+// The filters of a dialog, first the one in force when it opens. Each reads as written
+// ("All Files (*.*)") while the patterns behind it suit POSIX names: all files match "*.*",
+// names without a dot too.
+QStringList NameFilters(FileDialogKind kind);
+
+// True for what the "Program Files (*.exe)" filter shows: folders, "*.exe" and executables.
+bool ShownAsProgram(const QFileInfo& file);
+
+// The dialog's default extension for a chosen path: an open dialog adds it to a name without
+// extension that does not exist (a typed name); an existing file such as /usr/bin/ffmpeg stays.
+std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path);
+
+}  // namespace varlo
