@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it, and checks that what it installs is whole and starts.
+#   deb_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null 2>&1
+deb=$(ls "$work"/out/*.deb)
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "Depends lacks Qt"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q 'qt6-qpa-plugins' || { echo "Depends lacks the Qt plugins"; exit 1; }
+dpkg -x "$deb" "$work/root"
+
+for f in usr/bin/varloGui usr/share/applications/varloGui.desktop \
+         usr/share/icons/hicolor/16x16/apps/varloGui.png \
+         usr/share/icons/hicolor/32x32/apps/varloGui.png \
+         usr/share/icons/hicolor/scalable/apps/varloGui.svg; do
+    [ -s "$work/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
+done
+desktop-file-validate "$work/root/usr/share/applications/varloGui.desktop"
+grep -qx 'Exec=varloGui %F' "$work/root/usr/share/applications/varloGui.desktop"
+
+# The packaged program starts, and a SIGTERM closes it the normal way, saving its settings.
+export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
+"$work/root/usr/bin/varloGui" &
+pid=$!
+sleep 1
+kill -TERM $pid
+( sleep 10; kill -KILL $pid 2>/dev/null ) &
+watchdog=$!
+status=0
+wait $pid || status=$?
+kill $watchdog 2>/dev/null || true
+[ $status -eq 0 ] || { echo "varloGui ended with status $status after SIGTERM"; exit 1; }
+grep -qx 'AutoExec=0' "$work/config/varloGui/profile.ini"
+echo "package ok: $(basename "$deb")"
