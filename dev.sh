@@ -12,6 +12,8 @@ cd "$(dirname "$0")"
 packages=(
     cmake ninja-build g++
     libgtest-dev libgmock-dev
+    qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
+    ffmpeg desktop-file-utils dpkg-dev file
 )
 
 install_missing() {
@@ -41,7 +43,12 @@ case "$command" in
     test) install_missing && build && ctest --preset default ;;
     run)
         install_missing && build
-        echo "varloGui's window is not built yet: the engine, its tests and benchmarks are built in build/default."
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "varloGui is built (build/default/ui/qt/varloGui), but there is no display to show" >&2
+            echo "its window on: run this from a desktop session." >&2
+            exit 1
+        fi
+        exec build/default/ui/qt/varloGui "$@"
         ;;
     bench)
         install_missing && build
