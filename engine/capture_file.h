@@ -22,6 +22,9 @@ public:
     // `overwrite` an existing file of that name is emptied and used instead.
     CreateResult Create(const std::string& name, bool overwrite);
 
+    // The file's size now, or 0 when unknown.
+    std::size_t Size() const;
+
     // Reads the file from its start into `reader`. False on a read error (see Error()).
     bool ReadInto(CCaptureLineReader& reader);
 

@@ -1,6 +1,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -57,6 +58,14 @@ CCaptureFile::CreateResult CCaptureFile::Create(const std::string& name, bool ov
     }
     m_handle = fd;
     return CreateResult::Created;
+}
+
+std::size_t CCaptureFile::Size() const {
+    struct stat st;
+    if (!IsOpen() || ::fstat(static_cast<int>(m_handle), &st) != 0 || st.st_size < 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(st.st_size);
 }
 
 bool CCaptureFile::ReadInto(CCaptureLineReader& reader) {

@@ -34,6 +34,10 @@ bool CreateCapture(std::string_view pattern, CCaptureFile& capture) {
 // Appends the capture's lines to the record, then deletes it. On a read error the capture stays
 // on disk and the conversion is abandoned.
 void TakeCapture(CCaptureFile& capture, std::string& record) {
+    // Room for the whole capture and a CR for every 32 bytes of it, so that a converter that
+    // prints a lot does not make the record copy itself over and over while it grows.
+    const std::size_t size = capture.Size();
+    record.reserve(record.size() + size + size / 32 + 2);
     CCaptureLineReader reader(record);
     if (!capture.ReadInto(reader)) {
         throw CCaptureReadError(FullPathInCurrentFolder(capture.Name()), capture.Error());
