@@ -6,7 +6,14 @@
 //   FAKE_STDERR_FILE    file whose bytes it writes to standard error, after standard output
 //   FAKE_SIGNAL         signal it raises on itself at the end
 //   FAKE_EXIT           its exit status
+//   FAKE_APPEND_ARGS    file it appends its arguments to, after argv[0]: their count, then each
+//                       argument, every field ended by a NUL byte
+//   FAKE_BY_INPUT       when set, the input's file name chooses what it does: "exit-N",
+//                       "signal-N", "close-stdout", "bytes" (invalid UTF-8 and NUL bytes),
+//                       "print-50m" (50 MB in lines of 100 bytes), "replace-capture" (its
+//                       standard output capture is replaced by a folder before it prints)
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -46,6 +53,43 @@ std::string LinkTarget(const std::string& link) {
 
 }  // namespace
 
+// Behaviour chosen by the input's name, for chains where each file fails its own way.
+int ByInput(const std::string& input) {
+    const std::string name = input.substr(input.rfind('/') + 1);
+    const auto starts = [&](const char* prefix) { return name.rfind(prefix, 0) == 0; };
+    if (starts("exit-")) {
+        WriteAll(STDOUT_FILENO, "exiting\n");
+        return std::stoi(name.substr(5));
+    }
+    if (starts("signal-")) {
+        WriteAll(STDOUT_FILENO, "crashing\n");
+        ::signal(std::stoi(name.substr(7)), SIG_DFL);
+        ::raise(std::stoi(name.substr(7)));
+    } else if (starts("close-stdout")) {
+        ::close(STDOUT_FILENO);
+        WriteAll(STDERR_FILENO, "stdout closed\n");
+    } else if (starts("bytes")) {
+        WriteAll(STDOUT_FILENO, std::string("bad \xff\xfe\xc0\xaf end\nnul \0 inside\n", 26));
+    } else if (starts("print-50m")) {
+        const std::string line = std::string(99, 'x') + "\n";
+        std::string block;
+        for (int i = 0; i < 10000; ++i) {
+            block += line;
+        }
+        for (int i = 0; i < 50; ++i) {
+            WriteAll(STDOUT_FILENO, block);
+        }
+    } else if (starts("replace-capture")) {
+        const std::string capture = LinkTarget("/proc/self/fd/1");
+        ::unlink(capture.c_str());
+        ::mkdir(capture.c_str(), 0755);
+        WriteAll(STDOUT_FILENO, "written after the swap\n");
+    } else {
+        WriteAll(STDOUT_FILENO, "converted " + name + "\n");
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (std::string report = Env("FAKE_REPORT"); !report.empty()) {
         std::string fields;
@@ -59,6 +103,17 @@ int main(int argc, char** argv) {
             fields += std::string(argv[i]) + '\0';
         }
         std::ofstream(report, std::ios::binary) << fields;
+    }
+
+    if (std::string appendTo = Env("FAKE_APPEND_ARGS"); !appendTo.empty()) {
+        std::string fields = std::to_string(argc - 1) + '\0';
+        for (int i = 1; i < argc; ++i) {
+            fields += std::string(argv[i]) + '\0';
+        }
+        std::ofstream(appendTo, std::ios::binary | std::ios::app) << fields;
+    }
+    if (!Env("FAKE_BY_INPUT").empty() && argc >= 3) {
+        return ByInput(argv[argc - 2]);
     }
 
     if (std::string out = Env("FAKE_STDOUT_FILE"); !out.empty()) {

@@ -99,6 +99,59 @@ TEST_F(ProfileStoreTest, FailedWriteChangesNothingAndSaysWhy) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
 
+TEST_F(ProfileStoreTest, HostileProfilesReadAndSaveWithoutLoss) {
+    std::mt19937 random(99);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random());
+    }
+    std::string huge;
+    while (huge.size() < 10 * 1024 * 1024) {
+        huge += "[s" + std::to_string(huge.size()) + "]\r\nkey=" + std::string(200, 'v') + "\r\n";
+    }
+    const std::string profiles[] = {garbage, huge, "[varloGui]\nAutoExec=1", "\r\r\n\n[", "="};
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("x", "y", "z"));
+    for (const std::string& before : profiles) {
+        test::WriteFile(Profile(), before);
+        ASSERT_TRUE(store.WriteValue("varloGui", "ExecFile", "ffmpeg -i"));
+        EXPECT_EQ(Value("ffmpeg -i"), store.ReadValue("varloGui", "ExecFile"));
+        const std::string after = test::ReadFile(Profile());
+        EXPECT_EQ(0u, after.find(before.substr(0, before.find_last_of("\r\n") + 1)))
+            << "what stood before is kept";
+    }
+}
+
+TEST_F(ProfileStoreTest, ReadOnlyFolderRefusesTheSaveAndKeepsTheProfile) {
+    CProfileStore store(Profile());
+    ASSERT_TRUE(store.WriteValue("s", "k", "old"));
+    const std::string folder = m_folder.Path() + "/cfg/varloGui";
+    ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
+    ASSERT_EQ(0, ::chmod((m_folder.Path() + "/cfg").c_str(), 0755));
+    ASSERT_EQ(0, ::chmod(m_folder.Path().c_str(), 0755));
+    ASSERT_EQ(0, ::chmod(Profile().c_str(), 0644));
+    // Permissions do not bind root, so the save is tried by an ordinary user.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(2);
+        }
+        const bool saved = store.WriteValue("s", "k", "new");
+        const bool readable = store.ReadValue("s", "k") == Value("old");
+        ::_exit(!saved && readable ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status)) << "1: saved or unreadable, 2: could not drop root";
+    EXPECT_EQ("[s]\nk=old\n", test::ReadFile(Profile()));
+    EXPECT_EQ((std::set<std::string>{"profile.ini", "profile.ini.lock"}),
+              test::CTempFolder::NamesIn(folder))
+        << "no temporary file is left";
+}
+
 TEST_F(ProfileStoreTest, ProfileBehindALinkIsSavedWhereTheLinkPoints) {
     const std::string real = m_folder.Path() + "/dotfiles.ini";
     test::WriteFile(real, "[s]\nk=old\n");

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "drop.h"
 #include "engine/converter_run.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -27,6 +28,7 @@
 namespace varlo {
 namespace {
 
+using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
 QString U(const char* utf8) {
@@ -102,17 +104,8 @@ protected:
 
     std::string Text(int id) { return ToBytes(Control<QLineEdit>(id)->text()); }
 
-    // Drops a raw uri-list at a point of the window, as the window system delivers it.
     bool Drop(const QByteArray& uriList, QPoint at) {
-        auto* mime = new QMimeData;
-        mime->setData(QStringLiteral("text/uri-list"), uriList);
-        QWindow* window = m_dialog->windowHandle();
-        QDragEnterEvent enter(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &enter);
-        QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &drop);
-        delete mime;
-        return drop.isAccepted();
+        return test::DropUriList(*m_dialog, uriList, at);
     }
 
     QPoint Over(int id) { return Control(id)->geometry().center(); }
@@ -395,6 +388,15 @@ TEST_F(ConvertDialogTest, LogShowsItsEndAfterEveryRecord) {
     m_dialog->AppendLog("a -> b\r\n");
     m_dialog->AppendLog("c -> d\r\nline\r\n\r\n");
     EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(ConvertDialogTest, LogKeepsBytesThatAreNotText) {
+    Open();
+    const std::string record =
+        "x.wav -> x.aac\r\nbad \xff\xfe\xc0\xaf end\r\nnul \0 tab\t\x1b[0m\r\n"s;
+    m_dialog->AppendLog(record);
+    m_dialog->AppendLog(record);
+    EXPECT_EQ(record + record, m_dialog->GetText(ConvertField::Log));
 }
 
 TEST_F(ConvertDialogTest, InputDuringAChainWaitsUntilItEnds) {

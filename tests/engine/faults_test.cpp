@@ -1,0 +1,138 @@
+// Converters that misbehave, and a current folder that gets in the way: the chain goes on, the
+// log keeps what was printed, no capture stays behind, memory stays near what the log holds.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <map>
+
+#include "engine/convert_controller.h"
+#include "engine/converter_run.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kFake = FAKE_CONVERTER_PATH;
+
+// A window that only keeps its fields.
+class CFieldsView : public IConvertView {
+public:
+    std::string GetText(ConvertField field) override { return fields[field]; }
+    void SetText(ConvertField field, const std::string& text) override { fields[field] = text; }
+    void MoveCaretToEnd(ConvertField) override {}
+    void AppendLog(const std::string& text) override { fields[ConvertField::Log] += text; }
+    int GetAutoState() override { return 1; }
+    void SetAutoState(int) override {}
+    void SetCaption(const std::string&) override {}
+    void EnableDrop() override {}
+
+    std::map<ConvertField, std::string> fields;
+};
+
+class FaultsTest : public ::testing::Test {
+protected:
+    FaultsTest() { ::setenv("FAKE_BY_INPUT", "1", 1); }
+    ~FaultsTest() override { ::unsetenv("FAKE_BY_INPUT"); }
+
+    // Converts the files as one dropped queue with auto-convert on; returns the log.
+    std::string ConvertAll(const std::vector<std::string>& files) {
+        CProfileStore store(m_folder.Path() + "/cfg/profile.ini");
+        WriteExecFile(store, "varloGui", kFake);
+        CFieldsView view;
+        CConvertController controller(view, store);
+        controller.SetArguments({"varloGui"});
+        controller.Start();
+        controller.FilesDropped(files);
+        EXPECT_TRUE(controller.Queue().empty());
+        EXPECT_EQ("", view.fields[ConvertField::Input]) << "the chain ran to its end";
+        return view.fields[ConvertField::Log];
+    }
+
+    std::set<std::string> LeftOver() {
+        std::set<std::string> names = m_folder.Names();
+        names.erase("cfg");
+        return names;
+    }
+
+    test::CTempFolder m_folder;
+};
+
+TEST_F(FaultsTest, TheChainGoesOnPastConvertersThatFailCrashOrCloseTheirOutput) {
+    const std::string log =
+        ConvertAll({"exit-3.wav", "signal-11.wav", "signal-9.wav", "close-stdout.wav", "ok.wav"});
+    EXPECT_EQ(
+        "exit-3.wav -> exit-3.aac\r\nexiting\r\n"
+        "signal-11.wav -> signal-11.aac\r\ncrashing\r\n"
+        "signal-9.wav -> signal-9.aac\r\ncrashing\r\n"
+        "close-stdout.wav -> close-stdout.aac\r\nstdout closed\r\n"
+        "ok.wav -> ok.aac\r\nconverted ok.wav\r\n",
+        log);
+    EXPECT_EQ(std::set<std::string>{}, LeftOver());
+}
+
+TEST_F(FaultsTest, BytesThatAreNotTextReachTheLogUnchanged) {
+    // The log keeps every byte the converter printed; only the line ends become CR LF.
+    EXPECT_EQ("bytes.wav -> bytes.aac\r\nbad \xff\xfe\xc0\xaf end\r\nnul \0 inside\r\n"s,
+              ConvertAll({"bytes.wav"}));
+}
+
+TEST_F(FaultsTest, CaptureReplacedByAFolderWhileTheConverterRuns) {
+    // The capture is read through the descriptor made for it, so what the converter printed is
+    // kept; the folder that took its name is not ours to remove.
+    EXPECT_EQ("replace-capture.wav -> replace-capture.aac\r\nwritten after the swap\r\n",
+              ConvertAll({"replace-capture.wav"}));
+    EXPECT_EQ(std::set<std::string>{"varloGui0.tmp"}, LeftOver());
+    EXPECT_TRUE(std::filesystem::is_directory("varloGui0.tmp"));
+}
+
+TEST_F(FaultsTest, FiftyMegabytesOfOutputCostAboutWhatTheLogHolds) {
+    // Measured in a child, whose peak memory starts fresh.
+    int pipeFds[2];
+    ASSERT_EQ(0, ::pipe(pipeFds));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        const std::string log = ConvertAll({"print-50m.wav", "ok.wav"});
+        rusage after{};
+        ::getrusage(RUSAGE_SELF, &after);
+        const long long grownKb = after.ru_maxrss - before.ru_maxrss;
+        const long long logKb = static_cast<long long>(log.size() / 1024);
+        const std::size_t headers = 32 + 36;  // both headers, and the line of ok.wav
+        const bool whole = log.size() == headers + 500000 * 101 &&
+                           log.ends_with("\r\nok.wav -> ok.aac\r\nconverted ok.wav\r\n");
+        const std::string report = std::to_string(grownKb) + " " + std::to_string(logKb) + " " +
+                                   (whole ? "whole" : "cut") + " " +
+                                   (LeftOver().empty() ? "clean" : "left");
+        [[maybe_unused]] ssize_t n = ::write(pipeFds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    char buffer[128] = {};
+    [[maybe_unused]] ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer - 1);
+    ::close(pipeFds[0]);
+    ASSERT_EQ(child, ::waitpid(child, nullptr, 0));
+
+    long long grownKb = 0, logKb = 0;
+    char whole[8] = {}, clean[8] = {};
+    ASSERT_EQ(4, std::sscanf(buffer, "%lld %lld %7s %7s", &grownKb, &logKb, whole, clean))
+        << buffer;
+    std::cerr << "peak memory grew by " << grownKb / 1024 << " MB for a log of " << logKb / 1024
+              << " MB\n";
+    EXPECT_STREQ("whole", whole) << "the log holds all 500,000 lines";
+    EXPECT_STREQ("clean", clean);
+    // The record as it is read and its copy in the log, which doubles its room as it grows.
+    EXPECT_LT(grownKb, 3 * logKb + 16 * 1024)
+        << "grew by " << grownKb << " KB for a log of " << logKb << " KB";
+}
+
+}  // namespace
+}  // namespace varlo
