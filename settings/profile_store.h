@@ -21,6 +21,14 @@ public:
     // file cannot be read.
     std::optional<std::string> ReadValue(const std::string& section, const std::string& key) const;
 
+    // A text value as the profile functions read one into a buffer of `bufferSize` bytes: at
+    // most bufferSize - 1 bytes, never ending in part of a character; `fallback` when missing.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback, std::size_t bufferSize) const;
+
+    // An integer value as the profile functions read one; `fallback` when missing or empty.
+    int ReadInt(const std::string& section, const std::string& key, int fallback) const;
+
     // Sets a key. The file is replaced as a whole, atomically, while a lock keeps other copies
     // of the program from saving at the same moment; its folder is created when missing. On
     // failure nothing changes on disk, the reason goes to standard error, and false comes back.

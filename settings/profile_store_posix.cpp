@@ -151,6 +151,15 @@ std::optional<std::string> CProfileStore::ReadValue(const std::string& section,
     return FindProfileValue(text, section, key);
 }
 
+std::string CProfileStore::ReadString(const std::string& section, const std::string& key,
+                                      const std::string& fallback, std::size_t bufferSize) const {
+    return CutUtf8(ReadValue(section, key).value_or(fallback), bufferSize - 1);
+}
+
+int CProfileStore::ReadInt(const std::string& section, const std::string& key, int fallback) const {
+    return ParseProfileInt(ReadValue(section, key).value_or(""), fallback);
+}
+
 bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
                                const std::string& value) {
     const std::string target = SaveTarget(m_path);

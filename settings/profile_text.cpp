@@ -1,5 +1,7 @@
 #include "profile_text.h"
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace varlo {
@@ -59,9 +61,9 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
-// A value that reading would change (blanks at its ends, or matching quotes around it) is
-// written inside one more pair of quotes, so that it reads back exactly as it was.
-std::string Encode(std::string_view value) {
+}  // namespace
+
+std::string EncodeProfileValue(std::string_view value) {
     const bool changedByReading =
         !value.empty() &&
         (IsBlank(value.front()) || IsBlank(value.back()) ||
@@ -71,6 +73,8 @@ std::string Encode(std::string_view value) {
     }
     return std::string(value);
 }
+
+namespace {
 
 struct Line {
     std::size_t begin;  // first byte of the content
@@ -213,7 +217,7 @@ std::optional<std::string> SetProfileValue(std::string_view text, std::string_vi
     }
     const CProfileLines profile(text);
     const std::string_view eol = profile.LineEnd();
-    const std::string encoded = Encode(value);
+    const std::string encoded = EncodeProfileValue(value);
     std::string result;
     result.reserve(text.size() + section.size() + key.size() + encoded.size() + 8);
 
@@ -255,6 +259,41 @@ std::optional<std::string> SetProfileValue(std::string_view text, std::string_vi
     result.append(key).append("=").append(encoded).append(eol);
     result.append(text.substr(line.next));
     return result;
+}
+
+int ParseProfileInt(std::string_view value, int fallback) {
+    if (value.empty()) {
+        return fallback;
+    }
+    bool negative = false;
+    if (value.front() == '+' || value.front() == '-') {
+        negative = value.front() == '-';
+        value.remove_prefix(1);
+    }
+    long long magnitude = 0;
+    constexpr long long kMax = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
+    for (char c : value) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        magnitude = std::min(kMax, magnitude * 10 + (c - '0'));
+    }
+    const long long signedValue = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(signedValue, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+
+std::string CutUtf8(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return std::string(text);
+    }
+    std::size_t end = limit;
+    // Step back over the continuation bytes (10xxxxxx) of the character the cut falls in; a
+    // character has at most three of them, whatever bytes follow.
+    while (end > 0 && end + 3 > limit && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(text.substr(0, end));
 }
 
 }  // namespace varlo

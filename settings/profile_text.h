@@ -23,4 +23,15 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
 std::optional<std::string> SetProfileValue(std::string_view text, std::string_view section,
                                            std::string_view key, std::string_view value);
 
+// An integer as the Windows profile functions read one: an optional sign and the leading decimal
+// digits ("12abc" is 12, "abc" is 0), clamped to int; an empty value gives `fallback`.
+int ParseProfileInt(std::string_view value, int fallback);
+
+// The first `limit` bytes of a UTF-8 text, fewer when the cut would split a character.
+std::string CutUtf8(std::string_view text, std::size_t limit);
+
+// The value as it must be written so that reading gives it back: inside one more pair of double
+// quotes when reading would change it (blanks at its ends, matching quotes around it).
+std::string EncodeProfileValue(std::string_view value);
+
 }  // namespace varlo

@@ -28,11 +28,4 @@ void WriteExecFile(CProfileStore& store, const std::string& section, const std::
 // Stores the value as its decimal text.
 void WriteAutoExec(CProfileStore& store, const std::string& section, int value);
 
-// An integer as the Windows profile functions read one: an optional sign and the leading decimal
-// digits ("12abc" is 12, "abc" is 0), clamped to int; an empty value gives `fallback`.
-int ParseProfileInt(std::string_view value, int fallback);
-
-// The first `limit` bytes of a UTF-8 text, fewer when the cut would split a character.
-std::string CutUtf8(std::string_view text, std::size_t limit);
-
 }  // namespace varlo

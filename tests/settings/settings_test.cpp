@@ -1,3 +1,4 @@
+#include "settings/profile_text.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
