@@ -11,7 +11,8 @@ namespace varlo {
 // same code serves byte-wise UTF-8 names and double-byte code pages such as Shift-JIS.
 struct PathRules {
     // True for the first byte of a two-byte character; its trail byte (which may be 0x5C '\')
-    // is then never taken for a separator, a dot or a drive colon.
+    // is then never taken for a separator or a dot. The drive is read from the first two bytes
+    // as they are, as Windows reads it; no real trail byte is ':' (trail bytes are 0x40 and up).
     bool (*isLeadByte)(unsigned char byte);
     // The separator JoinPath inserts after a directory that does not end in one.
     char separator;
