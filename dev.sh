@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds, and runs varloGui or its tests.
 #   ./dev.sh run [files...]   build and start the program
-#   ./dev.sh test             build and run every test
+#   ./dev.sh test             build and run every test, plain and under the sanitizers
 #   ./dev.sh build            build only
 #   ./dev.sh bench            build and run the benchmarks
 # Packages are installed with apt only when missing (as root, or through sudo).
@@ -14,6 +14,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
     ffmpeg desktop-file-utils dpkg-dev file
+    clang libclang-rt-14-dev
 )
 
 install_missing() {
@@ -31,16 +32,27 @@ install_missing() {
         "${missing[@]}"
 }
 
+# build PRESET: configures and builds one configuration of CMakePresets.json.
 build() {
-    cmake --preset default >/dev/null
-    cmake --build --preset default
+    cmake --preset "${1:-default}" >/dev/null
+    cmake --build --preset "${1:-default}"
+}
+
+# Every test, in the plain build and again with AddressSanitizer, UndefinedBehaviorSanitizer
+# and libFuzzer replaying the fuzz corpora.
+test_all() {
+    local preset
+    for preset in default sanitize; do
+        echo "== $preset"
+        build "$preset" && ctest --preset "$preset" || return
+    done
 }
 
 command=${1:-run}
 [ $# -eq 0 ] || shift
 case "$command" in
     build) install_missing && build ;;
-    test) install_missing && build && ctest --preset default ;;
+    test) install_missing && test_all ;;
     run)
         install_missing && build
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
