@@ -20,6 +20,15 @@ using namespace std::string_literals;
 
 const std::string kFake = FAKE_CONVERTER_PATH;
 
+// AddressSanitizer keeps freed memory aside for a while, so peak memory says nothing under it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryIsMeasurable = false;
+#elif defined(__has_feature)
+constexpr bool kMemoryIsMeasurable = !__has_feature(address_sanitizer);
+#else
+constexpr bool kMemoryIsMeasurable = true;
+#endif
+
 // A window that only keeps its fields.
 class CFieldsView : public IConvertView {
 public:
@@ -129,6 +138,9 @@ TEST_F(FaultsTest, FiftyMegabytesOfOutputCostAboutWhatTheLogHolds) {
               << " MB\n";
     EXPECT_STREQ("whole", whole) << "the log holds all 500,000 lines";
     EXPECT_STREQ("clean", clean);
+    if (!kMemoryIsMeasurable) {
+        return;
+    }
     // The record as it is read and its copy in the log, which doubles its room as it grows.
     EXPECT_LT(grownKb, 3 * logKb + 16 * 1024)
         << "grew by " << grownKb << " KB for a log of " << logKb << " KB";

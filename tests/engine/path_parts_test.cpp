@@ -1,9 +1,6 @@
 #include "engine/path_parts.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include "temp_folder.h"
 
 namespace varlo {
 namespace {
@@ -107,24 +104,6 @@ TEST(JoinPath, RejoinsWhatSplitPathSplit) {
             EXPECT_EQ(path, JoinPath(p.drive, p.directory, p.baseName, p.extension, *rules));
         }
     }
-}
-
-TEST(PathExists, TrueForFilesAndFoldersOnly) {
-    test::CTempFolder folder;
-    test::WriteFile("file.wav", "x");
-    ASSERT_EQ(0, ::mkdir("song.aac", 0755));
-    ASSERT_EQ(0, ::symlink("missing-target", "dangling"));
-    ASSERT_EQ(0, ::symlink("file.wav", "link"));
-
-    EXPECT_TRUE(PathExists("file.wav"));
-    EXPECT_TRUE(PathExists(folder.Path() + "/file.wav"));
-    EXPECT_TRUE(PathExists("song.aac")) << "a folder exists too";
-    EXPECT_TRUE(PathExists("link"));
-    EXPECT_FALSE(PathExists("dangling"));
-    EXPECT_FALSE(PathExists("file.wav/"));
-    EXPECT_FALSE(PathExists("missing.wav"));
-    EXPECT_FALSE(PathExists(""));
-    EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include "settings/profile_text.h"
 #include "settings/settings.h"
+#include "settings/profile_text.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,8 @@ TEST_F(SettingsTest, MissingValuesGiveTheDefaults) {
 
 TEST_F(SettingsTest, WritesReadBackPerSection) {
     WriteAutoExec(m_store, "varloGui", 0);
-    EXPECT_EQ("[varloGui]\nAutoExec=0\n", test::ReadFile(m_store.Path()))
+    EXPECT_EQ(std::optional<std::string>("0"), m_store.ReadValue("varloGui", "AutoExec"));
+    EXPECT_EQ(std::nullopt, m_store.ReadValue("varloGui", "ExecFile"))
         << "a first run that only closes writes AutoExec and no ExecFile";
 
     WriteAutoExec(m_store, "myConv", 7);

@@ -1,12 +1,9 @@
 // A fresh folder for one test, by default made the current folder while the test runs.
 #pragma once
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -16,33 +13,40 @@ namespace varlo::test {
 class CTempFolder {
 public:
     explicit CTempFolder(bool makeCurrent = true) {
-        std::string base = std::filesystem::temp_directory_path() / "varlo-test-XXXXXX";
-        if (::mkdtemp(base.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
+        namespace fs = std::filesystem;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; m_path.empty(); ++attempt) {
+            if (attempt == 100) {
+                throw std::runtime_error("cannot make a temporary folder");
+            }
+            const fs::path candidate =
+                fs::temp_directory_path() / ("varlo-test-" + std::to_string(random() % 1000000000));
+            if (fs::create_directory(candidate)) {
+                m_path = candidate.string();
+            }
         }
-        m_path = base;
         if (makeCurrent) {
-            m_previous = std::filesystem::current_path();
-            std::filesystem::current_path(m_path);
+            m_previous = fs::current_path();
+            fs::current_path(m_path);
         }
     }
 
     ~CTempFolder() {
+        namespace fs = std::filesystem;
         std::error_code ignored;
         if (!m_previous.empty()) {
-            std::filesystem::current_path(m_previous, ignored);
+            fs::current_path(m_previous, ignored);
         }
         // Tests may leave read-only folders behind; open them up so that everything goes.
-        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        for (auto it = fs::recursive_directory_iterator(m_path, ignored);
+             it != fs::recursive_directory_iterator(); it.increment(ignored)) {
             if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
-                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ignored);
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
             }
         }
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(m_path, ignored);
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(m_path, ignored);
     }
 
     CTempFolder(const CTempFolder&) = delete;

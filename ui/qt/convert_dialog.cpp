@@ -34,12 +34,12 @@ namespace {
 constexpr int kNoId = -1;
 
 // Where each control of the main template stands, in template (and tab) order.
-struct ControlSpec {
+struct ControlPlace {
     int id;
     int x, y, width, height;  // dialog units
 };
 
-constexpr ControlSpec kTemplate[] = {
+constexpr ControlPlace kTemplate[] = {
     {IDOK, 5, 70, 50, 14},         {IDCANCEL, 160, 70, 50, 14},
     {kNoId, 10, 10, 15, 8},  // 入力
     {IDC_INPUT, 25, 5, 155, 14},   {IDC_BROWSE_INPUT, 180, 5, 25, 14},
@@ -110,14 +110,14 @@ void CConvertDialog::CreateControls() {
     const CDialogUnits units(font());
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < std::size(kTemplate); ++i) {
-        const ControlSpec& spec = kTemplate[i];
+        const ControlPlace& place = kTemplate[i];
         QWidget* control = inOrder[i];
-        control->setGeometry(units.ToPixels(spec.x, spec.y, spec.width, spec.height));
-        if (spec.id == kNoId) {
+        control->setGeometry(units.ToPixels(place.x, place.y, place.width, place.height));
+        if (place.id == kNoId) {
             continue;
         }
-        m_controls[spec.id] = control;
-        control->setProperty("controlId", spec.id);
+        m_controls[place.id] = control;
+        control->setProperty("controlId", place.id);
         if (previous != nullptr) {
             setTabOrder(previous, control);
         }

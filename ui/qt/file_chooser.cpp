@@ -12,13 +12,13 @@ namespace varlo {
 
 namespace {
 
-struct DialogSpec {
+struct DialogTraits {
     bool save;
     const char* defaultSuffix;
     const char* initialName;  // or nullptr
 };
 
-DialogSpec SpecOf(FileDialogKind kind) {
+DialogTraits TraitsOf(FileDialogKind kind) {
     switch (kind) {
         case FileDialogKind::Input:
             return {false, "wav", nullptr};
@@ -75,30 +75,30 @@ bool ShownAsProgram(const QFileInfo& file) {
 }
 
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
-    const DialogSpec spec = SpecOf(kind);
-    if (spec.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
+    const DialogTraits traits = TraitsOf(kind);
+    if (traits.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
         return path;
     }
-    return path + "." + spec.defaultSuffix;
+    return path + "." + traits.defaultSuffix;
 }
 
 std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, QWidget* parent) {
-    const DialogSpec spec = SpecOf(kind);
+    const DialogTraits traits = TraitsOf(kind);
     QFileDialog dialog(parent);
     // Qt's own dialog: it takes a filtering model, and the filters' texts read as written.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(traits.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a name that does not exist is accepted too
-    if (spec.save) {
+    if (traits.save) {
         dialog.setDefaultSuffix(
-            QString::fromLatin1(spec.defaultSuffix));  // asks before overwriting
+            QString::fromLatin1(traits.defaultSuffix));  // asks before overwriting
     }
     const QStringList filters = NameFilters(kind);
     dialog.setNameFilters(filters);
     dialog.setDirectory(QDir::currentPath());
-    if (spec.initialName != nullptr) {
-        dialog.selectFile(QString::fromLatin1(spec.initialName));
+    if (traits.initialName != nullptr) {
+        dialog.selectFile(QString::fromLatin1(traits.initialName));
     }
     if (kind == FileDialogKind::Converter) {
         auto* programs = new CProgramFilter(&dialog);

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Runs a Windows program under Wine the way the Windows tests expect: a Wine prefix of the build's
+# own (made on first use, so the user's ~/.wine is never touched), no Wine debug output, and the
+# Japanese code page 932 as the ANSI code page.
+#   wine-run.sh PROGRAM.exe [ARGS...]
+set -e
+here=$(cd "$(dirname "$1")" && pwd)
+: "${WINEPREFIX:=${VARLO_WINEPREFIX:-$here/wineprefix}}"
+export WINEPREFIX
+export WINEDEBUG=-all
+export LC_ALL=ja_JP.UTF-8
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+# Several tests may start at once; one of them makes the prefix, the others wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+    flock 9
+    [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot --init >/dev/null 2>&1
+) 9>"$WINEPREFIX.lock"
+exec "$wine" "$@"

@@ -1,0 +1,188 @@
+// The converter run through the Windows layer: captures, the converter started without an
+// interpreter, batch files through one, and Shift-JIS names in code page 932.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/capture_file.h"
+#include "engine/converter_run.h"
+#include "engine/output_path.h"
+#include "engine/path_parts.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using Strings = std::vector<std::string>;
+using Names = std::set<std::string>;
+
+const std::string kConverter = TEST_CONVERTER_PATH;
+
+// 表 (0x95 0x5C) and ソ (0x83 0x5C): Shift-JIS characters whose trail byte is '\'.
+const std::string kHyou = "\x95\x5C";
+const std::string kSo = "\x83\x5C";
+// ﾊﾝｶｸ: half-width katakana, one byte each in code page 932.
+const std::string kHankaku = "\xCA\xDD\xB6\xB8";
+
+class ConverterRunWin32Test : public ::testing::Test {
+protected:
+    ConverterRunWin32Test() : m_controls(/*makeCurrent=*/false) {
+        SetEnvironmentVariableA("FAKE_REPORT", ReportPath().c_str());
+    }
+    ~ConverterRunWin32Test() override {
+        for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
+                                 "FAKE_WRITE_OUTPUT"}) {
+            SetEnvironmentVariableA(name, nullptr);
+        }
+    }
+
+    std::string ReportPath() const { return m_controls.Path() + "\\report"; }
+
+    void Prints(const std::string& out, const std::string& err) {
+        test::WriteFile(m_controls.Path() + "\\out", out);
+        test::WriteFile(m_controls.Path() + "\\err", err);
+        SetEnvironmentVariableA("FAKE_STDOUT_FILE", (m_controls.Path() + "\\out").c_str());
+        SetEnvironmentVariableA("FAKE_STDERR_FILE", (m_controls.Path() + "\\err").c_str());
+    }
+
+    // The converter's arguments after its own path, as it received them.
+    Strings Arguments() {
+        if (!PathExists(ReportPath())) {
+            return {};
+        }
+        const std::string bytes = test::ReadFile(ReportPath());
+        Strings fields;
+        for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos;
+             start = end + 1) {
+            fields.push_back(bytes.substr(start, end - start));
+        }
+        DeleteFileA(ReportPath().c_str());
+        return fields.size() < 2 ? Strings{} : Strings(fields.begin() + 2, fields.end());
+    }
+
+    test::CTempFolder m_folder;
+    test::CTempFolder m_controls;
+};
+
+TEST_F(ConverterRunWin32Test, CodePageIs932) {
+    // Everything below that speaks of Shift-JIS relies on it.
+    EXPECT_EQ(932u, GetACP());
+    EXPECT_TRUE(PlatformPathRules().isLeadByte(0x95));
+    EXPECT_FALSE(PlatformPathRules().isLeadByte('a'));
+}
+
+TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
+    Prints("A\r\nB", "E\r\n");
+    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n",
+              RunConverter(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
+    EXPECT_EQ((Strings{"C:\\wav\\song.wav", "C:\\wav\\song.aac"}), Arguments());
+    EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may remain";
+}
+
+TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
+    const Strings names = {
+        "%USERPROFILE%.wav",
+        "%PATH%",
+        "^&|<>.wav",
+        "a & echo pwned > pwned.txt",
+        "a b.wav",
+        "C:\\dir\\",
+        "C:\\trailing\\\\",
+        "quote\"inside.wav",
+        "back\\\"slash.wav",
+        "\\\\server\\share\\x.wav",
+        kHyou + kSo + ".wav",
+        kHankaku + ".wav",
+        "-rf",
+        "*?.wav",
+        "",
+    };
+    for (const std::string& name : names) {
+        RunConverter(kConverter + " -x", name, name + ".aac");
+        EXPECT_EQ((Strings{"-x", name, name + ".aac"}), Arguments()) << name;
+    }
+    EXPECT_FALSE(PathExists("pwned.txt"));
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
+    const std::string notFound = SystemErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ("a.wav -> a.aac\r\nvarlo-no-such.exe: " + notFound + "\r\n",
+              RunConverter("varlo-no-such.exe", "a.wav", "a.aac"));
+    EXPECT_EQ("a.wav -> a.aac\r\nvarlo: " + notFound + "\r\n",
+              RunConverter("varlo -y", "a.wav", "a.aac"));
+    EXPECT_EQ("a.wav -> a.aac\r\n\"\": " + notFound + "\r\n", RunConverter("", "a.wav", "a.aac"));
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNamesOnly) {
+    test::WriteFile("conv.bat", "@echo off\r\necho in=%1\r\necho out=%2\r\n");
+    EXPECT_EQ("a b.wav -> a b.aac\r\nin=\"C:\\w\\a b.wav\"\r\nout=\"C:\\w\\a b.aac\"\r\n",
+              RunConverter("conv.bat", "C:\\w\\a b.wav", "C:\\w\\a b.aac"));
+    EXPECT_EQ("x&y.wav -> x&y.aac\r\nin=\"x&y.wav\"\r\nout=\"x&y.aac\"\r\n",
+              RunConverter("conv", "x&y.wav", "x&y.aac"))
+        << "found as conv.bat, & stays inside its name";
+
+    // %NAME% would be expanded by the interpreter: the name is not handed over.
+    EXPECT_EQ(
+        "%USERPROFILE%.wav -> %USERPROFILE%.aac\r\n%USERPROFILE%.wav: a name holding % or \" "
+        "cannot be given to a batch file\r\n",
+        RunConverter("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
+    EXPECT_EQ(Names{"conv.bat"}, m_folder.Names());
+}
+
+TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) {
+    test::WriteFile("varloGui0.tmp", "keep");
+    test::WriteFile("varloGui1.tmp", "keep");
+    EXPECT_EQ("varloGui2.tmp", PickCaptureName(kOutputCapturePattern));
+    RunConverter(kConverter, "a", "b");
+    EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
+
+    for (int n = 2; n <= 99; ++n) {
+        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
+    }
+    Prints("new\n", "");
+    EXPECT_EQ("a -> b\r\nnew\r\n", RunConverter(kConverter, "a", "b"));
+    EXPECT_FALSE(PathExists("varloGui99.tmp")) << "number 99 is used, then removed";
+    EXPECT_EQ(99u, m_folder.Names().size());
+
+    CCaptureFile capture;
+    EXPECT_EQ(CCaptureFile::CreateResult::NameTaken, capture.Create("varloGui0.tmp", false));
+    EXPECT_EQ("keep", test::ReadFile("varloGui0.tmp"));
+}
+
+TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
+    const std::string name = kHyou + kSo;
+    const PathParts parts = SplitPath("C:\\w\\" + name + ".wav");
+    EXPECT_EQ("C:", parts.drive);
+    EXPECT_EQ("\\w\\", parts.directory);
+    EXPECT_EQ(name, parts.baseName);
+    EXPECT_EQ(".wav", parts.extension);
+    EXPECT_EQ("C:\\w\\" + name + ".aac",
+              JoinPath(parts.drive, parts.directory, parts.baseName, "aac"));
+
+    // On disk: the proposal sees the file whose name ends in a trail byte 0x5C.
+    test::WriteFile(name + ".aac", "");
+    EXPECT_TRUE(PathExists(name + ".aac"));
+    EXPECT_EQ(name + "(1).aac", ProposeOutputPath(name + ".wav"));
+    Prints("", "");
+    EXPECT_EQ(name + ".wav -> " + name + "(1).aac\r\n",
+              RunConverter(kConverter, name + ".wav", name + "(1).aac"));
+}
+
+TEST_F(ConverterRunWin32Test, PathExistsIsTheAttributeQuery) {
+    test::WriteFile("file.wav", "x");
+    ASSERT_TRUE(std::filesystem::create_directory("song.aac"));
+    EXPECT_TRUE(PathExists("file.wav"));
+    EXPECT_TRUE(PathExists("song.aac"));
+    EXPECT_TRUE(PathExists(m_folder.Path() + "\\file.wav"));
+    EXPECT_FALSE(PathExists("missing.wav"));
+    EXPECT_FALSE(PathExists(""));
+    EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13)));
+}
+
+}  // namespace
+}  // namespace varlo

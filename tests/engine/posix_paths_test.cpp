@@ -1,0 +1,43 @@
+// What holds for POSIX paths only: links, "file/", and folders deeper than 255 bytes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/output_path.h"
+#include "engine/path_parts.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+TEST(PathExists, TrueForFilesAndFoldersOnly) {
+    test::CTempFolder folder;
+    test::WriteFile("file.wav", "x");
+    ASSERT_EQ(0, ::mkdir("song.aac", 0755));
+    ASSERT_EQ(0, ::symlink("missing-target", "dangling"));
+    ASSERT_EQ(0, ::symlink("file.wav", "link"));
+
+    EXPECT_TRUE(PathExists("file.wav"));
+    EXPECT_TRUE(PathExists(folder.Path() + "/file.wav"));
+    EXPECT_TRUE(PathExists("song.aac")) << "a folder exists too";
+    EXPECT_TRUE(PathExists("link"));
+    EXPECT_FALSE(PathExists("dangling"));
+    EXPECT_FALSE(PathExists("file.wav/"));
+    EXPECT_FALSE(PathExists("missing.wav"));
+    EXPECT_FALSE(PathExists(""));
+    EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
+}
+
+TEST(ProposeOutputPath, KeepsDeepPosixFoldersWhole) {
+    test::CTempFolder folder;
+    std::string deep = folder.Path();
+    while (deep.size() < 600) {
+        deep += "/" + std::string(60, 'f');
+        ASSERT_EQ(0, ::mkdir(deep.c_str(), 0755));
+    }
+    test::WriteFile(deep + "/a.aac", "");
+    EXPECT_EQ(deep + "/a(1).aac", ProposeOutputPath(deep + "/a.wav"));
+}
+
+}  // namespace
+}  // namespace varlo

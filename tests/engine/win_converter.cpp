@@ -1,0 +1,56 @@
+// A converter stand-in for the Windows tests. What it does is set through its environment:
+//   FAKE_REPORT         file to write what it saw: its current folder, then every argument, each
+//                       field ended by a NUL byte
+//   FAKE_STDOUT_FILE    file whose bytes it writes to standard output
+//   FAKE_STDERR_FILE    file whose bytes it writes to standard error
+//   FAKE_WRITE_OUTPUT   when set, it writes "converted from <input>" to its last argument
+//   FAKE_EXIT           its exit status
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(DWORD stream, const std::string& bytes) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+              nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const std::string report = Env("FAKE_REPORT"); !report.empty()) {
+        char folder[MAX_PATH * 4];
+        const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+        std::string fields = std::string(folder, length) + '\0';
+        for (int i = 0; i < argc; ++i) {
+            fields += std::string(argv[i]) + '\0';
+        }
+        std::ofstream(report, std::ios::binary) << fields;
+    }
+    if (const std::string out = Env("FAKE_STDOUT_FILE"); !out.empty()) {
+        WriteAll(STD_OUTPUT_HANDLE, Slurp(out));
+    }
+    if (const std::string err = Env("FAKE_STDERR_FILE"); !err.empty()) {
+        WriteAll(STD_ERROR_HANDLE, Slurp(err));
+    }
+    if (!Env("FAKE_WRITE_OUTPUT").empty() && argc >= 3) {
+        std::ofstream(argv[argc - 1], std::ios::binary) << "converted from " << argv[argc - 2];
+    }
+    const std::string status = Env("FAKE_EXIT");
+    return status.empty() ? 0 : std::atoi(status.c_str());
+}

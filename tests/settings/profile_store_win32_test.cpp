@@ -1,0 +1,73 @@
+// The settings on Windows: WIN.INI through the profile functions, and a profile file of one's own
+// through their private forms.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "settings/profile_store.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using Value = std::optional<std::string>;
+
+// A section of WIN.INI for one test, removed afterwards.
+class WinIniTest : public ::testing::Test {
+protected:
+    WinIniTest() : m_section("varloGuiTest" + std::to_string(GetCurrentProcessId())) {}
+    ~WinIniTest() override { WriteProfileStringA(m_section.c_str(), nullptr, nullptr); }
+
+    std::string m_section;
+    CProfileStore m_store{CProfileStore::DefaultPath()};
+};
+
+TEST_F(WinIniTest, SettingsLiveInWinIni) {
+    EXPECT_EQ("", CProfileStore::DefaultPath()) << "the empty location names WIN.INI";
+    Settings settings = ReadSettings(m_store, m_section);
+    EXPECT_EQ("varlo.exe", settings.execFile);
+    EXPECT_EQ(0, settings.autoExec);
+
+    WriteExecFile(m_store, m_section, "C:\\Program Files\\conv\\varlo.exe");
+    WriteAutoExec(m_store, m_section, 1);
+    char raw[1024];
+    GetProfileStringA(m_section.c_str(), "ExecFile", "", raw, sizeof raw);
+    EXPECT_STREQ("C:\\Program Files\\conv\\varlo.exe", raw) << "written as the profile functions";
+    EXPECT_EQ(1u, GetProfileIntA(m_section.c_str(), "AutoExec", 7));
+
+    settings = ReadSettings(m_store, m_section);
+    EXPECT_EQ("C:\\Program Files\\conv\\varlo.exe", settings.execFile);
+    EXPECT_EQ(1, settings.autoExec);
+}
+
+TEST_F(WinIniTest, ValuesReadBackExactlyAndLineBreaksAreRefused) {
+    for (const std::string value : {"\"C:\\my conv\\c.exe\" -q", "\"quoted\"", " blank ", "",
+                                    "%PATH%", "\x95\x5C\x83\x5C.exe"}) {
+        ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", value));
+        EXPECT_EQ(Value(value), m_store.ReadValue(m_section, "ExecFile"));
+    }
+    EXPECT_FALSE(m_store.WriteValue(m_section, "ExecFile", "a\r\n[evil]\r\nx=1"));
+    EXPECT_EQ(std::nullopt, m_store.ReadValue("evil", "x"));
+    EXPECT_EQ(std::nullopt, m_store.ReadValue(m_section, "Missing"));
+}
+
+TEST_F(WinIniTest, LongConverterIsCutTo1023BytesBetweenCharacters) {
+    std::string path(1022, 'p');
+    path +=
+        "\x95\x5C"
+        "tail";  // 表 takes bytes 1023 and 1024
+    ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", path));
+    EXPECT_EQ(std::string(1022, 'p'), ReadSettings(m_store, m_section).execFile);
+}
+
+TEST(PrivateProfile, AFileOfItsOwn) {
+    test::CTempFolder folder;
+    CProfileStore store(folder.Path() + "\\profile.ini");
+    WriteAutoExec(store, "myConv", 5);
+    EXPECT_EQ(5, ReadSettings(store, "MYCONV").autoExec);
+    EXPECT_EQ("varlo.exe", ReadSettings(store, "varloGui").execFile);
+}
+
+}  // namespace
+}  // namespace varlo
