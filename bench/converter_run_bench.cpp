@@ -28,12 +28,18 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/capture_lines.h"
 #include "engine/converter_run.h"
 
 extern char** environ;
 
 namespace {
+
+using varlo::bench::CBenchFailure;
+using varlo::bench::CScratchFolder;
+using varlo::bench::ErrorText;
+using varlo::bench::ParsePositive;
 
 constexpr int kDefaultRuns = 1000;
 // Untimed rounds first: the loader, the page cache and the CPU clock settle before counting.
@@ -44,16 +50,6 @@ constexpr double kSystemTarget = 0.6;
 
 constexpr const char* kInput = "in.wav";
 constexpr const char* kOutput = "out.aac";
-
-// Anything that makes the numbers meaningless; reported, then the benchmark stops.
-class CBenchFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-std::string ErrorText(int error) {
-    return std::generic_category().message(error);
-}
 
 // Fails with the call's name and the error it returned.
 void Check(int rc, const char* what) {
@@ -90,10 +86,7 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
                 options.converter = value;
                 continue;
             }
-            int runs = 0;
-            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), runs);
-            if (ec == std::errc() && end == value.data() + value.size() && runs > 0) {
-                options.runs = runs;
+            if (ParsePositive(value, options.runs)) {
                 continue;
             }
             std::fprintf(stderr, "converter_run_bench: --runs wants a positive number\n");
@@ -120,65 +113,6 @@ std::string ConverterText(const std::string& path) {
     }
     return path;
 }
-
-// A fresh folder made the current one for the benchmark's lifetime: the captures land there,
-// away from whatever the user keeps in the folder the benchmark was started from.
-class CScratchFolder {
-public:
-    CScratchFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = (base != nullptr && *base != '\0') ? base : "/tmp";
-        pattern += "/varloBench.XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw CBenchFailure("mkdtemp " + pattern + ": " + ErrorText(errno));
-        }
-        m_path = pattern;
-        m_previous = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_previous < 0 || ::chdir(m_path.c_str()) != 0) {
-            const int error = errno;
-            Leave();
-            throw CBenchFailure("cannot enter " + m_path + ": " + ErrorText(error));
-        }
-    }
-
-    ~CScratchFolder() { Leave(); }
-
-    CScratchFolder(const CScratchFolder&) = delete;
-    CScratchFolder& operator=(const CScratchFolder&) = delete;
-
-    // Every run cleans up after itself; anything left over would also slow down the next run's
-    // search for a free capture name.
-    void CheckEmpty() const {
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path, ec)) {
-            throw CBenchFailure("left behind in the scratch folder: " +
-                                entry.path().filename().string());
-        }
-        if (ec) {
-            throw CBenchFailure("cannot list " + m_path + ": " + ec.message());
-        }
-    }
-
-private:
-    void Leave() {
-        if (m_previous >= 0) {
-            if (::fchdir(m_previous) != 0) {
-                std::fprintf(stderr, "converter_run_bench: cannot return to the first folder\n");
-            }
-            ::close(m_previous);
-            m_previous = -1;
-        }
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-        if (ec) {
-            std::fprintf(stderr, "converter_run_bench: cannot remove %s: %s\n", m_path.c_str(),
-                         ec.message().c_str());
-        }
-    }
-
-    std::string m_path;
-    int m_previous = -1;
-};
 
 // The lower bound: the same program and arguments, started and waited for, nothing captured.
 void RunFloor(const std::string& path) {
@@ -331,7 +265,7 @@ int Bench(const Options& options) {
                             Shown(varlo::RecordHeader(kInput, kOutput)) + "\"");
     }
 
-    CScratchFolder scratch;
+    CScratchFolder scratch("converter_run_bench");
 
     std::array<Way, 3> ways = {
         Way{"floor",
@@ -369,7 +303,7 @@ int Bench(const Options& options) {
             }
         }
     }
-    scratch.CheckEmpty();
+    scratch.CheckWorkEmpty();
 
     std::printf("converter_run_bench: %d runs of each way, interleaved, after %d warm-up rounds\n",
                 options.runs, kWarmUpRounds);
