@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds, and runs varloGui or its tests.
 #   ./dev.sh run [files...]   build and start the program
-#   ./dev.sh test             build and run every test, plain and under the sanitizers
+#   ./dev.sh test             build and run every test: plain, under the sanitizers, and the
+#                             Windows build's under Wine
 #   ./dev.sh build            build only
+#   ./dev.sh windows          cross-build varloGui.exe (build/windows/ui/win32/varloGui.exe)
 #   ./dev.sh bench            build and run the benchmarks
 # Packages are installed with apt only when missing (as root, or through sudo).
 set -euo pipefail
@@ -15,6 +17,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
     ffmpeg desktop-file-utils dpkg-dev file
     clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix wine64 locales
 )
 
 install_missing() {
@@ -23,13 +26,18 @@ install_missing() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$p")
     done
-    ((${#missing[@]})) || return 0
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        "${sudo[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"
+    fi
+    # The Windows tests run in the Japanese code page, which Wine takes from this locale.
+    if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+        "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    fi
 }
 
 # build PRESET: configures and builds one configuration of CMakePresets.json.
@@ -38,11 +46,11 @@ build() {
     cmake --build --preset "${1:-default}"
 }
 
-# Every test, in the plain build and again with AddressSanitizer, UndefinedBehaviorSanitizer
-# and libFuzzer replaying the fuzz corpora.
+# Every test: in the plain build, again with AddressSanitizer, UndefinedBehaviorSanitizer and
+# libFuzzer replaying the fuzz corpora, and the Windows build's under Wine.
 test_all() {
     local preset
-    for preset in default sanitize; do
+    for preset in default sanitize windows; do
         echo "== $preset"
         build "$preset" && ctest --preset "$preset" || return
     done
@@ -62,12 +70,13 @@ case "$command" in
         fi
         exec build/default/ui/qt/varloGui "$@"
         ;;
+    windows) install_missing && build windows ;;
     bench)
         install_missing && build
         build/default/bench/converter_run_bench "$@"
         ;;
     *)
-        sed -n '2,6p' "$0" >&2
+        sed -n '2,9p' "$0" >&2
         exit 2
         ;;
 esac
