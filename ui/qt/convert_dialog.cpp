@@ -200,6 +200,7 @@ void CConvertDialog::InitDialog() {
         // With auto-convert on, the whole command line converts here, before the window shows.
         m_controller.StartQueue();
     });
+    Control(IDOK)->setFocus();  // the first tab stop, as in every dialog
 }
 
 void CConvertDialog::Act(std::function<void()> work, bool busyCursor) {

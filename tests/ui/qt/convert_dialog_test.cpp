@@ -167,6 +167,7 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTemplatePutsThemWithTheirTexts) {
         }
     }
     EXPECT_TRUE(Control<QPushButton>(IDOK)->isDefault());
+    EXPECT_EQ(Control(IDOK), m_dialog->focusWidget()) << "the first tab stop has the focus";
     EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
 
     // Labels stand left of their fields and name them for a screen reader.
