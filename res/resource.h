@@ -8,6 +8,8 @@
 #define IDD_ABOUT 100
 #define IDS_ABOUT 101
 #define IDD_MAIN 102
+#define IDS_READ_ERROR 103
+#define IDS_HELP_FAILED 104
 #define IDR_ICON 128
 
 #define IDC_INPUT 1000

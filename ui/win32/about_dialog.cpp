@@ -1,0 +1,28 @@
+#include "about_dialog.h"
+
+#include "res/resource.h"
+
+namespace varlo {
+
+INT_PTR CAboutDialog::DoModal(HWND parent) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), parent,
+                           &CAboutDialog::DialogProc, 0);
+}
+
+INT_PTR CALLBACK CAboutDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return TRUE;  // the focus goes to OK
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hwnd, LOWORD(wParam));
+                return TRUE;
+            }
+            break;
+        default:
+            break;
+    }
+    return FALSE;
+}
+
+}  // namespace varlo

@@ -1,0 +1,26 @@
+#include "convert_app.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "convert_dialog.h"
+#include "file_chooser.h"
+#include "settings/profile_store.h"
+
+namespace varlo {
+
+int CConvertApp::Run() {
+    // The tooltip control's window class.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    CProfileStore profile(CProfileStore::DefaultPath());  // WIN.INI
+    CFileDialogChooser chooser;
+    CConvertDialog dialog(profile, chooser);
+    dialog.SetCommandLine(GetCommandLineA());
+    dialog.DoModal();  // how it ended does not matter
+    return 0;
+}
+
+}  // namespace varlo
