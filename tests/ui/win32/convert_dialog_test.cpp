@@ -1,0 +1,475 @@
+// The native main window, made from its template and driven with the messages that clicks, keys
+// and drops send, over a converter stand-in and a profile of the test's own.
+#include "ui/win32/convert_dialog.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/converter_run.h"
+#include "res/resource.h"
+#include "settings/settings.h"
+#include "temp_folder.h"
+#include "window_driver.h"
+
+namespace varlo {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::Wide;
+
+const std::string kProgram = "\"C:\\Program Files\\varloGui\\varloGui.exe\"";
+
+// Answers the file dialogs with prepared paths.
+class CFakeChooser : public IFileChooser {
+public:
+    std::optional<std::string> Choose(FileDialogKind kind, HWND owner) override {
+        asked.push_back(kind);
+        owners.push_back(owner);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<FileDialogKind> asked;
+    std::vector<HWND> owners;
+};
+
+struct MessageBoxCall {
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+struct HelpCall {
+    std::string file;
+    UINT command;
+    ULONG_PTR data;
+};
+
+class Win32DialogTest : public ::testing::Test {
+protected:
+    Win32DialogTest() { WriteExecFile(m_store, "varloGui", "conv"); }
+    ~Win32DialogTest() override {
+        m_dialog.reset();
+        test::PumpMessages(nullptr);
+    }
+
+    // The window as the program starts it, with arguments and auto-convert as given.
+    CConvertDialog& Open(const Strings& arguments = {}, int autoExec = 0) {
+        WriteAutoExec(m_store, "varloGui", autoExec);
+        std::string commandLine = kProgram;
+        for (const std::string& argument : arguments) {
+            commandLine += " \"" + argument + "\"";
+        }
+        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+        m_dialog->SetMessageBox(
+            [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+                EXPECT_EQ(m_dialog->Handle(), owner);
+                m_boxes.push_back({text, caption, type});
+                return IDOK;
+            });
+        m_dialog->SetHelp([this](HWND, const std::string& file, UINT command, ULONG_PTR data) {
+            m_helps.push_back({file, command, data});
+            return m_helpAnswers;
+        });
+        m_dialog->SetCommandLine(commandLine);
+        m_window = m_dialog->Create();
+        EXPECT_NE(nullptr, m_window);
+        return *m_dialog;
+    }
+
+    ConverterRunner Runner() {
+        return [this](const std::string& converter, const std::string& input,
+                      const std::string& output) {
+            m_runs.push_back(converter + "|" + input + "|" + output);
+            if (m_duringRun) {
+                m_duringRun();
+            }
+            if (input == m_unreadable) {
+                throw CCaptureReadError(m_folder.Path() + "\\varloGuiErr0.tmp", 5);
+            }
+            return "rec " + input + "\r\n";
+        };
+    }
+
+    HWND Control(int id) const { return GetDlgItem(m_window, id); }
+    std::string Text(int id) const { return test::WindowTextA(Control(id)); }
+    void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
+
+    // A key pressed while `id` has the focus, handled as the program's loop would.
+    void Key(int id, WPARAM key) {
+        SetFocus(Control(id));
+        PostMessageA(Control(id), WM_KEYDOWN, key, 1);
+        PostMessageA(Control(id), WM_KEYUP, key, 1 | (3u << 30));
+        test::PumpMessages(m_window);
+    }
+
+    void Drop(const Strings& names) {
+        SendMessageA(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(names)), 0);
+    }
+
+    test::CTempFolder m_folder;
+    CProfileStore m_store{m_folder.Path() + "\\cfg\\profile.ini"};
+    CFakeChooser m_chooser;
+    Strings m_runs;
+    std::string m_unreadable = "\x01none";
+    std::function<void()> m_duringRun;
+    std::vector<MessageBoxCall> m_boxes;
+    std::vector<HelpCall> m_helps;
+    bool m_helpAnswers = false;
+    std::unique_ptr<CConvertDialog> m_dialog;
+    HWND m_window = nullptr;
+};
+
+TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndAboutEntry) {
+    Open({"C:\\w\\a.wav", "C:\\w\\b.wav"});
+    EXPECT_EQ(L"varloGui", test::WindowTextW(m_window));
+    EXPECT_EQ("C:\\w\\a.wav", Text(IDC_INPUT));
+    EXPECT_EQ("C:\\w\\a.aac", Text(IDC_OUTPUT));
+    EXPECT_EQ("conv", Text(IDC_EXEC));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(Control(IDC_AUTO), BM_GETCHECK, 0, 0));
+    EXPECT_TRUE(m_runs.empty());
+    EXPECT_EQ(Control(IDOK), GetFocus()) << "the first tab stop";
+    EXPECT_TRUE(GetWindowLongA(m_window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ICON));
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(icon), SendMessageA(m_window, WM_GETICON, ICON_BIG, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(icon), SendMessageA(m_window, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(icon), SendMessageA(m_window, WM_QUERYDRAGICON, 0, 0));
+
+    // The about entry closes the system menu, below a separator.
+    const HMENU menu = GetSystemMenu(m_window, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_TRUE(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUT), GetMenuItemID(menu, count - 1));
+    wchar_t entry[100] = {};
+    GetMenuStringW(menu, count - 1, entry, 100, MF_BYPOSITION);
+    EXPECT_EQ(Wide("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), entry);
+}
+
+TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
+    WriteAutoExec(m_store, "myConv", 1);
+    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+    m_dialog->SetCommandLine("C:\\tools\\myConv.exe C:\\w\\a.wav");
+    m_window = m_dialog->Create();
+    EXPECT_EQ(L"myConv", test::WindowTextW(m_window));
+    EXPECT_EQ("varlo.exe", Text(IDC_EXEC));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(Control(IDC_AUTO), BM_GETCHECK, 0, 0));
+    EXPECT_EQ((Strings{"varlo.exe|C:\\w\\a.wav|C:\\w\\a.aac"}), m_runs)
+        << "with auto-convert on, the command line converts at start";
+}
+
+TEST_F(Win32DialogTest, TooltipsNameSevenControlsInOrder) {
+    Open();
+    HWND tooltip = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            if (test::ClassName(window) == TOOLTIPS_CLASSA) {
+                *reinterpret_cast<HWND*>(found) = window;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tooltip));
+    ASSERT_NE(nullptr, tooltip);
+    EXPECT_EQ(m_window, GetWindow(tooltip, GW_OWNER));
+    EXPECT_FALSE(GetWindowLongA(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
+
+    const std::pair<int, const char*> expected[] = {
+        {IDC_INPUT, "変換対象のファイル名を指定する(複数のファイルをドロップできます)"},
+        {IDC_OUTPUT, "出力先のファイル名を指定する"},
+        {IDC_EXEC, "変換を行うプログラムのファイル名を指定する"},
+        {IDC_AUTO, "ファイルをドロップした際に自動で変換を行う"},
+        {IDOK, "プログラムを実行する"},
+        {IDCANCEL, "終了する"},
+        {IDC_LOG, "変換結果を出力する"},
+    };
+    ASSERT_EQ(7, SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        wchar_t text[256] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.lpszText = text;
+        ASSERT_TRUE(SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)));
+        EXPECT_TRUE(tool.uFlags & TTF_IDISHWND);
+        EXPECT_EQ(reinterpret_cast<UINT_PTR>(Control(expected[i].first)), tool.uId);
+        EXPECT_EQ(Wide(expected[i].second), text);
+    }
+}
+
+// Records which mouse messages reach the tooltip through TTM_RELAYEVENT.
+std::vector<UINT> g_relayed;
+WNDPROC g_tooltipProc = nullptr;
+
+LRESULT CALLBACK RecordRelays(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TTM_RELAYEVENT) {
+        g_relayed.push_back(reinterpret_cast<const MSG*>(lParam)->message);
+    }
+    return CallWindowProcW(g_tooltipProc, window, message, wParam, lParam);
+}
+
+TEST_F(Win32DialogTest, LeftButtonAndMovesPassThroughTheTooltipFirst) {
+    Open();
+    HWND tooltip = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) -> BOOL {
+            if (test::ClassName(window) == TOOLTIPS_CLASSA) {
+                *reinterpret_cast<HWND*>(found) = window;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tooltip));
+    ASSERT_NE(nullptr, tooltip);
+    g_relayed.clear();
+    g_tooltipProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(tooltip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordRelays)));
+
+    // Over a label, a field and the dialog itself; the others must go straight to their window.
+    const HWND label = GetNextDlgGroupItem(m_window, Control(IDC_INPUT), TRUE);
+    for (const HWND target : {Control(IDC_LOG), label, m_window}) {
+        for (const UINT message : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+                                   WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}) {
+            PostMessageA(target, message, 0, MAKELPARAM(2, 2));
+        }
+    }
+    test::PumpMessages(m_window);
+    SetWindowLongPtrW(tooltip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tooltipProc));
+    const std::vector<UINT> once = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP};
+    std::vector<UINT> expected;
+    for (int i = 0; i < 3; ++i) {
+        expected.insert(expected.end(), once.begin(), once.end());
+    }
+    EXPECT_EQ(expected, g_relayed);
+}
+
+TEST_F(Win32DialogTest, ConvertButtonAndEnterInAnyFieldConvert) {
+    Open({"C:\\w\\a.wav"});
+    Click(IDOK);
+    ASSERT_EQ((Strings{"conv|C:\\w\\a.wav|C:\\w\\a.aac"}), m_runs);
+    EXPECT_EQ("rec C:\\w\\a.wav\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_TRUE(IsWindow(m_window)) << "the window stays open";
+
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_LOG, IDC_AUTO}) {
+        SCOPED_TRACE(id);
+        const std::size_t before = m_runs.size();
+        Key(id, VK_RETURN);
+        EXPECT_EQ(before + 1, m_runs.size());
+    }
+}
+
+TEST_F(Win32DialogTest, EveryWayOutSavesTheSettingsOnce) {
+    const std::function<void()> waysOut[] = {
+        [this] { Click(IDCANCEL); },
+        [this] { Key(IDC_INPUT, VK_ESCAPE); },
+        [this] { SendMessageA(m_window, WM_CLOSE, 0, 0); },
+        [this] { SendMessageA(m_window, WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [this] { m_dialog.reset(); },
+    };
+    for (const auto& wayOut : waysOut) {
+        Open();
+        Click(IDC_AUTO);
+        SetWindowTextA(Control(IDC_EXEC), "typed -x");
+        wayOut();
+        test::PumpMessages(nullptr);
+        EXPECT_FALSE(IsWindow(m_window));
+        const Settings saved = ReadSettings(m_store, "varloGui");
+        EXPECT_EQ("typed -x", saved.execFile);
+        EXPECT_EQ(1, saved.autoExec);
+
+        // Once: destroying the object afterwards writes nothing more.
+        test::WriteFile(m_store.Path(), "[varloGui]\r\nExecFile=conv\r\n");
+        m_dialog.reset();
+        EXPECT_EQ("[varloGui]\r\nExecFile=conv\r\n", test::ReadFile(m_store.Path()));
+    }
+}
+
+TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
+    Open({}, /*autoExec=*/1);
+    // Longer than MAX_PATH as a whole, and Shift-JIS whose trail byte is the separator.
+    const std::string deep = "C:\\w\\" + std::string(120, 'a') + "\\" + std::string(120, 'b');
+    const std::string name = "\\" + std::string(20, 'x');
+    Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\\x95\x5C.wav"});
+    EXPECT_EQ((Strings{"conv|C:\\w\\with blank.wav|C:\\w\\with blank.aac",
+                       "conv|" + deep + name + ".wav|" + deep + name + ".aac",
+                       "conv|C:\\w\\\x95\x5C.wav|C:\\w\\\x95\x5C.aac"}),
+              m_runs);
+    EXPECT_EQ(
+        "rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\\x95\x5C.wav\r\n",
+        m_dialog->GetText(ConvertField::Log));
+
+    // Without auto-convert the first loads and the rest wait for Convert.
+    m_runs.clear();
+    Click(IDC_AUTO);
+    Drop({"C:\\m\\1.wav", "C:\\m\\2.wav"});
+    EXPECT_TRUE(m_runs.empty());
+    EXPECT_EQ("C:\\m\\1.wav", Text(IDC_INPUT));
+    Click(IDOK);
+    EXPECT_EQ((Strings{"conv|C:\\m\\1.wav|C:\\m\\1.aac"}), m_runs);
+    EXPECT_EQ("C:\\m\\2.wav", Text(IDC_INPUT));
+}
+
+TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {
+    Open({"C:\\w\\a.wav"});
+    m_chooser.answer = "D:\\x\\in.wav";
+    Click(IDC_BROWSE_INPUT);
+    EXPECT_EQ("D:\\x\\in.wav", Text(IDC_INPUT));
+    EXPECT_EQ("D:\\x\\in.aac", Text(IDC_OUTPUT));
+
+    m_chooser.answer = "D:\\x\\out file.aac";
+    Click(IDC_BROWSE_OUTPUT);
+    EXPECT_EQ("D:\\x\\out file.aac", Text(IDC_OUTPUT));
+
+    m_chooser.answer = "C:\\tools\\varlo.exe";
+    Click(IDC_BROWSE_EXEC);
+    EXPECT_EQ("C:\\tools\\varlo.exe", Text(IDC_EXEC));
+    EXPECT_EQ("C:\\tools\\varlo.exe", ReadSettings(m_store, "varloGui").execFile)
+        << "saved at once";
+
+    m_chooser.answer.reset();  // cancel
+    Click(IDC_BROWSE_INPUT);
+    EXPECT_EQ("D:\\x\\in.wav", Text(IDC_INPUT));
+    EXPECT_EQ((std::vector<FileDialogKind>{FileDialogKind::Input, FileDialogKind::Output,
+                                           FileDialogKind::Converter, FileDialogKind::Input}),
+              m_chooser.asked);
+    EXPECT_EQ(std::vector<HWND>(4, m_window), m_chooser.owners);
+    EXPECT_TRUE(m_runs.empty());
+}
+
+TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
+    Open({"C:\\w\\a.wav", "C:\\w\\b.wav"});
+    m_dialog->SetText(ConvertField::Log, "log");
+    std::wstring caption;
+    std::vector<std::wstring> labels;
+    test::CAnswerNextDialog answer([&](HWND about) {
+        caption = test::WindowTextW(about);
+        for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            labels.push_back(test::WindowTextW(child));
+        }
+        SendMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    });
+    // Sent as the system menu sends it: the low four bits are the system's own.
+    SendMessageA(m_window, WM_SYSCOMMAND, IDM_ABOUT | 0x3, 0);
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_EQ(Wide("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), caption);
+    ASSERT_EQ(4u, labels.size());
+    EXPECT_EQ(L"varloGui Version 1.4", labels[1]);
+    EXPECT_FALSE(labels[2].empty());
+    EXPECT_EQ(L"OK", labels[3]);
+    EXPECT_EQ("C:\\w\\a.wav", Text(IDC_INPUT));
+    EXPECT_EQ("log", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ(1u, m_dialog->Controller().Queue().size());
+    EXPECT_TRUE(m_runs.empty());
+}
+
+TEST_F(Win32DialogTest, HelpAsksForTheProgramsHelpFileAndSaysWhenItFails) {
+    Open();
+    HELPINFO info{sizeof info, HELPINFO_WINDOW, IDC_INPUT, Control(IDC_INPUT), 0, {}};
+    SendMessageA(m_window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    ASSERT_EQ(1u, m_helps.size());
+    char program[MAX_PATH] = {};
+    const std::string self(program, GetModuleFileNameA(nullptr, program, MAX_PATH));
+    EXPECT_EQ(self.substr(0, self.rfind('.')) + ".HLP", m_helps[0].file);
+    EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), m_helps[0].command);
+    EXPECT_EQ(0x20066u, m_helps[0].data);
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(Wide("ﾍﾙﾌﾟの起動に失敗しました。"), m_boxes[0].text);
+
+    // A help viewer that answers leaves nothing to say.
+    m_helpAnswers = true;
+    SendMessageA(m_window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(2u, m_helps.size());
+    EXPECT_EQ(1u, m_boxes.size());
+}
+
+TEST_F(Win32DialogTest, ReadErrorShowsTheMessageAndStopsTheChain) {
+    Open({}, /*autoExec=*/1);
+    m_unreadable = "C:\\w\\b.wav";
+    Drop({"C:\\w\\a.wav", "C:\\w\\b.wav", "C:\\w\\c.wav"});
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(L"varloGui", m_boxes[0].caption);
+    EXPECT_EQ(Wide(m_folder.Path() + "\\varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"),
+              m_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONSTOP), m_boxes[0].type);
+    EXPECT_EQ("rec C:\\w\\a.wav\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("C:\\w\\b.wav", Text(IDC_INPUT));
+    EXPECT_EQ(1u, m_dialog->Controller().Queue().size()) << "c.wav still waits";
+}
+
+TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
+    Open();
+    m_dialog->AppendLog("first\r\n");
+    std::string lines;
+    for (int i = 0; i < 20; ++i) {
+        lines += std::string(70, 'w') + "\r\n";
+    }
+    for (int i = 0; i < 50; ++i) {
+        m_dialog->AppendLog("record " + std::to_string(i) + "\r\n" + lines);
+    }
+    const std::string log = m_dialog->GetText(ConvertField::Log);
+    EXPECT_GT(log.size(), 65536u) << "more than an edit control takes by default";
+    EXPECT_EQ(0u, log.rfind("first\r\n", 0));
+    EXPECT_EQ("record 49\r\n" + lines, log.substr(log.size() - lines.size() - 11));
+
+    DWORD start = 0, end = 0;
+    SendMessageA(Control(IDC_LOG), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(log.size(), start);
+    EXPECT_EQ(start, end);
+    EXPECT_GT(SendMessageA(Control(IDC_LOG), EM_GETFIRSTVISIBLELINE, 0, 0), 1000)
+        << "scrolled to the end";
+
+    // Old text plus the record, exactly.
+    m_dialog->SetText(ConvertField::Log, "");
+    m_dialog->AppendLog("a -> b\r\n");
+    m_dialog->AppendLog("c -> d\r\nline\r\n\r\n");
+    EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(Win32DialogTest, ANulInARecordHidesNothingAfterIt) {
+    Open();
+    using namespace std::string_literals;
+    m_dialog->AppendLog("x.wav -> x.aac\r\nnul \0 tab\t\r\nlast\r\n"s);
+    EXPECT_EQ("x.wav -> x.aac\r\nnul   tab\t\r\nlast\r\n", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(Win32DialogTest, FieldsMoveTheirCaretToTheEnd) {
+    Open({"C:\\w\\a.wav"});
+    for (const ConvertField field : {ConvertField::Input, ConvertField::Output}) {
+        const int id = field == ConvertField::Input ? IDC_INPUT : IDC_OUTPUT;
+        SendMessageA(Control(id), EM_SETSEL, 0, 0);
+        m_dialog->MoveCaretToEnd(field);
+        DWORD start = 0, end = 0;
+        SendMessageA(Control(id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(Text(id).size(), start);
+        EXPECT_EQ(start, end);
+    }
+}
+
+TEST_F(Win32DialogTest, InputDuringAChainWaitsUntilItEnds) {
+    Open({}, /*autoExec=*/1);
+    bool first = true;
+    m_duringRun = [&] {
+        if (first) {
+            first = false;
+            PostMessageA(m_window, WM_DROPFILES,
+                         reinterpret_cast<WPARAM>(test::MakeDrop({"C:\\w\\late.wav"})), 0);
+        }
+    };
+    Drop({"C:\\w\\a.wav", "C:\\w\\b.wav"});
+    EXPECT_EQ((Strings{"conv|C:\\w\\a.wav|C:\\w\\a.aac", "conv|C:\\w\\b.wav|C:\\w\\b.aac"}), m_runs)
+        << "nothing is handled inside the chain";
+    test::PumpMessages(m_window);
+    EXPECT_EQ("conv|C:\\w\\late.wav|C:\\w\\late.aac", m_runs.back());
+    EXPECT_EQ(3u, m_runs.size());
+}
+
+}  // namespace
+}  // namespace varlo

@@ -1,0 +1,213 @@
+// The resources linked into the program: both dialog templates read back field by field, the
+// strings, the icon's images and the version record, all in Japanese.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "dialog_template.h"
+#include "res/resource.h"
+#include "window_driver.h"
+
+namespace varlo {
+namespace {
+
+using test::Wide;
+
+constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
+struct Expected {
+    int id;
+    const wchar_t* className;
+    const char* text;  // UTF-8
+    RECT rect;         // x, y, x + width, y + height
+    DWORD style;       // bits that must be set
+};
+
+void ExpectItem(const Expected& expected, const test::TemplateItem& item) {
+    SCOPED_TRACE(expected.text);
+    EXPECT_EQ(expected.id, item.id);
+    EXPECT_EQ(expected.className, item.className);
+    EXPECT_EQ(Wide(expected.text), item.text);
+    EXPECT_EQ(expected.rect.left, item.rect.left);
+    EXPECT_EQ(expected.rect.top, item.rect.top);
+    EXPECT_EQ(expected.rect.right, item.rect.right);
+    EXPECT_EQ(expected.rect.bottom, item.rect.bottom);
+    EXPECT_EQ(expected.style, item.style & expected.style);
+    EXPECT_TRUE(item.style & WS_VISIBLE);
+}
+
+RECT At(int x, int y, int width, int height) {
+    return {x, y, x + width, y + height};
+}
+
+TEST(Resources, MainTemplateHoldsItsControlsInTabOrder) {
+    const test::DialogTemplate main = test::ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_MAIN);
+    EXPECT_TRUE(main.extended);
+    EXPECT_EQ(L"varloGui", main.caption);
+    EXPECT_EQ(Wide("ＭＳ Ｐゴシック"), main.font);
+    EXPECT_EQ(9, main.pointSize);
+    EXPECT_EQ(0, main.rect.left);
+    EXPECT_EQ(0, main.rect.top);
+    EXPECT_EQ(214, main.rect.right);
+    EXPECT_EQ(144, main.rect.bottom);
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
+    EXPECT_EQ(frame, main.style & frame);
+    EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_CENTER));
+    EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
+
+    const DWORD field = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
+    const Expected items[] = {
+        {IDOK, L"Button", "変換", At(5, 70, 50, 14), BS_DEFPUSHBUTTON | WS_TABSTOP},
+        {IDCANCEL, L"Button", "終了", At(160, 70, 50, 14), WS_TABSTOP},
+        {-1, L"Static", "入力", At(10, 10, 15, 8), WS_GROUP},
+        {IDC_INPUT, L"Edit", "", At(25, 5, 155, 14), field},
+        {IDC_BROWSE_INPUT, L"Button", "参照", At(180, 5, 25, 14), WS_TABSTOP},
+        {-1, L"Static", "出力", At(10, 30, 15, 8), WS_GROUP},
+        {IDC_OUTPUT, L"Edit", "", At(25, 25, 155, 14), field},
+        {IDC_BROWSE_OUTPUT, L"Button", "参照", At(180, 25, 25, 14), WS_TABSTOP},
+        {-1, L"Static", "実行", At(10, 50, 15, 8), WS_GROUP},
+        {IDC_EXEC, L"Edit", "", At(25, 45, 155, 14), field},
+        {IDC_BROWSE_EXEC, L"Button", "参照", At(180, 45, 25, 14), WS_TABSTOP},
+        {IDC_LOG, L"Edit", "", At(5, 90, 205, 50),
+         ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP},
+        {IDC_AUTO, L"Button", "自動変換", At(60, 75, 43, 10), BS_AUTOCHECKBOX | WS_TABSTOP},
+    };
+    ASSERT_EQ(std::size(items), main.items.size());
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        ExpectItem(items[i], main.items[i]);
+    }
+    const DWORD pushStyle = main.items[1].style & 0xF;
+    EXPECT_EQ(static_cast<DWORD>(BS_PUSHBUTTON), pushStyle) << "Exit is not a default button";
+    EXPECT_EQ(0u, main.items[11].style & ES_AUTOVSCROLL) << "the log does not scroll as one types";
+    EXPECT_EQ(0u, main.items[3].style & ES_MULTILINE);
+}
+
+TEST(Resources, AboutTemplateIsAPlainOne) {
+    const test::DialogTemplate about =
+        test::ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_ABOUT);
+    EXPECT_FALSE(about.extended);
+    EXPECT_EQ(Wide("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), about.caption);
+    EXPECT_EQ(Wide("ＭＳ Ｐゴシック"), about.font);
+    EXPECT_EQ(9, about.pointSize);
+    EXPECT_EQ(235, about.rect.right);
+    EXPECT_EQ(55, about.rect.bottom);
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    EXPECT_EQ(frame, about.style & frame);
+    EXPECT_EQ(0u, about.style & WS_VISIBLE) << "not shown until run";
+
+    ASSERT_EQ(4u, about.items.size());
+    const test::TemplateItem& icon = about.items[0];
+    EXPECT_EQ(0, lstrcmpiW(L"Static", icon.className.c_str())) << "class names match in any case";
+    EXPECT_EQ(static_cast<DWORD>(SS_ICON), icon.style & 0x1F);
+    EXPECT_EQ(IDR_ICON, icon.textOrdinal);
+    EXPECT_EQ(11, icon.rect.left);
+    EXPECT_EQ(17, icon.rect.top);
+    EXPECT_EQ(31, icon.rect.right);
+    EXPECT_EQ(37, icon.rect.bottom);
+    ExpectItem({-1, L"Static", "varloGui Version 1.4", At(40, 10, 119, 8), SS_NOPREFIX | WS_GROUP},
+               about.items[1]);
+    EXPECT_EQ(-1, about.items[2].id);
+    EXPECT_FALSE(about.items[2].text.empty());
+    EXPECT_TRUE(about.items[2].style & WS_GROUP);
+    ExpectItem(
+        {IDOK, L"Button", "OK", At(178, 7, 50, 14), BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
+        about.items[3]);
+}
+
+TEST(Resources, AreJapanese) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const auto found = [module](LPCSTR type, int id) {
+        return FindResourceExA(module, type, MAKEINTRESOURCEA(id), kJapanese) != nullptr;
+    };
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_MAIN));            // RT_DIALOG
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_ABOUT));           // RT_DIALOG
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(14), IDR_ICON));           // RT_GROUP_ICON
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(6), IDS_ABOUT / 16 + 1));  // RT_STRING, its block
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(16), 1));                  // RT_VERSION
+
+    wchar_t text[100] = {};
+    ASSERT_GT(LoadStringW(module, IDS_ABOUT, text, 100), 0);
+    EXPECT_EQ(Wide("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), text);
+}
+
+// The icon's directory: two images of 16 colours, 32 and 16 pixels square.
+TEST(Resources, IconHasTwoSixteenColourImages) {
+#pragma pack(push, 2)
+    struct Entry {
+        BYTE width, height, colours, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+    struct Directory {
+        WORD reserved, type, count;
+        Entry entries[1];
+    };
+#pragma pack(pop)
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_ICON), MAKEINTRESOURCEA(14));
+    ASSERT_NE(nullptr, found);
+    const auto* directory =
+        static_cast<const Directory*>(LockResource(LoadResource(module, found)));
+    ASSERT_EQ(2, directory->count);
+    std::vector<int> sizes;
+    for (int i = 0; i < directory->count; ++i) {
+        const Entry& entry = directory->entries[i];
+        EXPECT_EQ(entry.width, entry.height);
+        EXPECT_EQ(16, entry.colours);
+        sizes.push_back(entry.width);
+    }
+    EXPECT_EQ((std::vector<int>{32, 16}), sizes);
+}
+
+TEST(Resources, VersionRecordNamesTheTool) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(test::Wide(path).c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(test::Wide(path).c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(1, 0), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    EXPECT_EQ(0x411, translation[0]);
+    EXPECT_EQ(1200, translation[1]);
+
+    const auto value = [&block](const wchar_t* key) -> std::wstring {
+        wchar_t* text = nullptr;
+        UINT chars = 0;
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\041104B0\\") + key;
+        if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &chars)) {
+            return L"<missing>";
+        }
+        return std::wstring(text, chars > 0 && text[chars - 1] == 0 ? chars - 1 : chars);
+    };
+    EXPECT_EQ(Wide("varlo GUI ツール"), value(L"FileDescription"));
+    EXPECT_EQ(Wide("varlo GUI ツール"), value(L"ProductName"));
+    EXPECT_EQ(L"Ver1.3", value(L"FileVersion"));
+    EXPECT_EQ(L"Ver1.4", value(L"ProductVersion"));
+    EXPECT_EQ(L"varloGui", value(L"InternalName"));
+    EXPECT_EQ(L"varloGui.EXE", value(L"OriginalFilename"));
+    EXPECT_FALSE(value(L"LegalCopyright").empty());
+    for (const wchar_t* empty :
+         {L"Comments", L"CompanyName", L"LegalTrademarks", L"PrivateBuild", L"SpecialBuild"}) {
+        EXPECT_EQ(L"", value(empty)) << empty;
+    }
+}
+
+}  // namespace
+}  // namespace varlo
