@@ -95,6 +95,26 @@ protected:
     }
 
     HWND Control(int id) const { return GetDlgItem(m_window, id); }
+
+    // The window's tooltip control: it belongs to the thread, owned by the window.
+    HWND Tooltip() const {
+        struct Search {
+            HWND owner;
+            HWND found;
+        } search{m_window, nullptr};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (test::ClassName(window) == TOOLTIPS_CLASSA &&
+                    GetWindow(window, GW_OWNER) == s->owner) {
+                    s->found = window;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
     std::string Text(int id) const { return test::WindowTextA(Control(id)); }
     void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
@@ -165,18 +185,8 @@ TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
 
 TEST_F(Win32DialogTest, TooltipsNameSevenControlsInOrder) {
     Open();
-    HWND tooltip = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (test::ClassName(window) == TOOLTIPS_CLASSA) {
-                *reinterpret_cast<HWND*>(found) = window;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tooltip));
-    ASSERT_NE(nullptr, tooltip);
-    EXPECT_EQ(m_window, GetWindow(tooltip, GW_OWNER));
+    const HWND tooltip = Tooltip();
+    ASSERT_NE(nullptr, tooltip) << "made with the window as its owner";
     EXPECT_FALSE(GetWindowLongA(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
 
     const std::pair<int, const char*> expected[] = {
@@ -215,16 +225,7 @@ LRESULT CALLBACK RecordRelays(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 TEST_F(Win32DialogTest, LeftButtonAndMovesPassThroughTheTooltipFirst) {
     Open();
-    HWND tooltip = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) -> BOOL {
-            if (test::ClassName(window) == TOOLTIPS_CLASSA) {
-                *reinterpret_cast<HWND*>(found) = window;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tooltip));
+    const HWND tooltip = Tooltip();
     ASSERT_NE(nullptr, tooltip);
     g_relayed.clear();
     g_tooltipProc = reinterpret_cast<WNDPROC>(

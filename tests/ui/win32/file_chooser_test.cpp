@@ -1,0 +1,94 @@
+// The system's file dialogs as the main window opens them: their filters, starting names, default
+// extensions, and the current folder left where it was.
+#include "ui/win32/file_chooser.h"
+
+#include <windows.h>
+
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+#include "window_driver.h"
+
+namespace varlo {
+namespace {
+
+struct Seen {
+    std::wstring caption;
+    std::vector<std::wstring> filters;
+    std::wstring name;
+    bool readOnlyShown = false;
+};
+
+// Reads the open dialog `box`, then types `typed` and presses OK, or cancels when it is empty.
+void ReadAndAnswer(HWND box, Seen& seen, const std::string& typed) {
+    seen.caption = test::WindowTextW(box);
+    const HWND types = GetDlgItem(box, cmb1);
+    const int count = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        seen.filters.push_back(text);
+    }
+    // The name field is a combo box in the newer dialogs and an edit field in the older ones.
+    HWND name = GetDlgItem(box, cmb13);
+    if (name == nullptr) {
+        name = GetDlgItem(box, edt1);
+    }
+    seen.name = test::WindowTextW(name);
+    const HWND readOnly = GetDlgItem(box, chx1);
+    seen.readOnlyShown = readOnly != nullptr && IsWindowVisible(readOnly);
+    if (typed.empty()) {
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    SetWindowTextA(name, typed.c_str());
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+class FileChooserTest : public ::testing::Test {
+protected:
+    std::optional<std::string> Choose(FileDialogKind kind, const std::string& typed) {
+        test::CAnswerNextDialog answer(
+            [this, typed](HWND box) { ReadAndAnswer(box, m_seen, typed); });
+        std::optional<std::string> chosen = m_chooser.Choose(kind, nullptr);
+        EXPECT_TRUE(answer.Answered());
+        return chosen;
+    }
+
+    test::CTempFolder m_current;
+    test::CTempFolder m_elsewhere{/*makeCurrent=*/false};
+    CFileDialogChooser m_chooser;
+    Seen m_seen;
+};
+
+TEST_F(FileChooserTest, InputDialogOffersWavFilesAndTakesANameThatDoesNotExist) {
+    const std::optional<std::string> chosen =
+        Choose(FileDialogKind::Input, m_elsewhere.Path() + "\\new take.wav");
+    EXPECT_EQ((std::vector<std::wstring>{L"WAV Files (*.wav)", L"All Files (*.*)"}),
+              m_seen.filters);
+    EXPECT_EQ(L"", m_seen.name) << "no starting name";
+    EXPECT_TRUE(m_seen.readOnlyShown);
+    EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\new take.wav"), chosen);
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_EQ(m_current.Path(), current) << "the captures' folder stays where it was";
+}
+
+TEST_F(FileChooserTest, ConverterDialogStartsFromVarloExe) {
+    EXPECT_EQ(std::nullopt, Choose(FileDialogKind::Converter, ""));
+    EXPECT_EQ((std::vector<std::wstring>{L"Program Files (*.exe)", L"All Files (*.*)"}),
+              m_seen.filters);
+    EXPECT_EQ(L"varlo.exe", m_seen.name);
+}
+
+TEST_F(FileChooserTest, OutputDialogOffersAacFilesAndCompletesTheExtension) {
+    const std::optional<std::string> chosen =
+        Choose(FileDialogKind::Output, m_elsewhere.Path() + "\\song");
+    EXPECT_EQ((std::vector<std::wstring>{L"AAC Files (*.aac)", L"All Files (*.*)"}),
+              m_seen.filters);
+    EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\song.aac"), chosen);
+}
+
+}  // namespace
+}  // namespace varlo
