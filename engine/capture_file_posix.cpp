@@ -36,12 +36,14 @@ int AboveStandardStreams(int fd) {
 
 }  // namespace
 
-CCaptureFile::~CCaptureFile() {
-    Close();
+void CloseNativeHandle(NativeHandle handle) {
+    if (handle != kNoHandle) {
+        ::close(static_cast<int>(handle));
+    }
 }
 
-CCaptureFile::CreateResult CCaptureFile::Create(const std::string& name, bool overwrite) {
-    Close();
+CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
+    m_handle.Reset();
     m_name = name;
     // O_NOFOLLOW: an existing capture name that is a link must not empty the file it points to.
     int flags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | (overwrite ? O_TRUNC : O_EXCL);
@@ -53,62 +55,41 @@ CCaptureFile::CreateResult CCaptureFile::Create(const std::string& name, bool ov
         fd = AboveStandardStreams(fd);
     }
     if (fd < 0) {
-        m_error = errno;
-        return (!overwrite && m_error == EEXIST) ? CreateResult::NameTaken : CreateResult::Failed;
+        const bool taken = !overwrite && errno == EEXIST;
+        return CStatus::Error(taken ? CStatus::Code::NameTaken : CStatus::Code::Failed, name,
+                              errno);
     }
-    m_handle = fd;
-    return CreateResult::Created;
+    m_handle.Reset(fd);
+    return {};
 }
 
 std::size_t CCaptureFile::Size() const {
     struct stat st;
-    if (!IsOpen() || ::fstat(static_cast<int>(m_handle), &st) != 0 || st.st_size < 0) {
+    if (!IsOpen() || ::fstat(static_cast<int>(Handle()), &st) != 0 || st.st_size < 0) {
         return 0;
     }
     return static_cast<std::size_t>(st.st_size);
 }
 
-bool CCaptureFile::ReadInto(CCaptureLineReader& reader) {
-    const int fd = static_cast<int>(m_handle);
-    // The converter wrote through a duplicate that shares our file offset: start over.
-    if (::lseek(fd, 0, SEEK_SET) < 0) {
-        m_error = errno;
-        return false;
-    }
-    std::vector<char> buffer(64 * 1024);
+int CCaptureFile::Rewind() {
+    return ::lseek(static_cast<int>(Handle()), 0, SEEK_SET) < 0 ? errno : 0;
+}
+
+int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
     for (;;) {
-        ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            m_error = errno;
-            return false;
+        const ssize_t n = ::read(static_cast<int>(Handle()), buffer, size);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return 0;
         }
-        if (got == 0 || !reader.Feed(std::string_view(buffer.data(), got))) {
-            break;
+        if (errno != EINTR) {
+            return errno;
         }
     }
-    reader.Finish();
-    return true;
 }
 
-bool CCaptureFile::IsOpen() const {
-    return m_handle >= 0;
-}
-
-void CCaptureFile::Close() {
-    if (IsOpen()) {
-        ::close(static_cast<int>(m_handle));
-        m_handle = -1;
-    }
-}
-
-void CCaptureFile::Remove() {
-    if (IsOpen()) {
-        Close();
-        ::unlink(m_name.c_str());
-    }
+void CCaptureFile::DeleteNamed(const std::string& name) {
+    ::unlink(name.c_str());
 }
 
 std::string SystemErrorText(int error) {

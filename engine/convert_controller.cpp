@@ -1,7 +1,7 @@
 #include "convert_controller.h"
 
 #include "arguments.h"
-#include "converter_run.h"
+#include "native_text.h"
 #include "output_path.h"
 #include "path_parts.h"
 #include "settings/settings.h"
@@ -13,15 +13,20 @@ namespace {
 constexpr char kFallbackSection[] = "varloGui";
 }  // namespace
 
-CConvertController::CConvertController(IConvertView& view, CProfileStore& profile,
-                                       ConverterRunner runner)
-    : m_view(view), m_profile(profile), m_runner(std::move(runner)) {}
+struct CConvertController::Conversion {
+    std::string output;
+    std::unique_ptr<IRunningConversion> running;
+    bool ended = false;
+    CStatus status;
+    std::string record;
+};
 
-ConverterRunner CConvertController::DefaultRunner() {
-    return [](const std::string& converter, const std::string& input, const std::string& output) {
-        return RunConverter(converter, input, output);
-    };
-}
+CConvertController::CConvertController(IConvertView& view, CProfileStore& profile,
+                                       IConversionRunner& runner)
+    : m_view(view), m_profile(profile), m_runner(runner) {}
+
+// Conversions still running end with their controller, and leave nothing half-written behind.
+CConvertController::~CConvertController() = default;
 
 void CConvertController::SetCommandLine(const std::string& commandLine) {
     m_cmdLine = commandLine;
@@ -31,75 +36,176 @@ void CConvertController::SetArguments(std::vector<std::string> arguments) {
     m_arguments = std::move(arguments);
 }
 
+template <class Work>
+void CConvertController::Operation(Work&& work) {
+    if (m_inOperation) {
+        try {
+            work();
+        } catch (...) {
+            Report(StatusFromCurrentException());
+        }
+        m_again = true;
+        return;
+    }
+    m_inOperation = true;
+    try {
+        work();
+    } catch (...) {
+        Report(StatusFromCurrentException());
+    }
+    do {
+        m_again = false;
+        try {
+            Pump();
+        } catch (...) {
+            m_chain = false;
+            Report(StatusFromCurrentException());
+        }
+    } while (m_again);
+    m_inOperation = false;
+}
+
 void CConvertController::Start() {
-    m_queue.clear();
-    for (std::string& token : m_arguments ? *m_arguments : SplitArguments(m_cmdLine)) {
-        m_queue.push_back(std::move(token));
-    }
-    m_arguments.reset();
+    Operation([this] {
+        m_queue.clear();
+        for (std::string& token : m_arguments ? *m_arguments : SplitArguments(m_cmdLine)) {
+            m_queue.push_back(std::move(token));
+        }
+        m_arguments.reset();
 
-    std::string program;
-    if (!m_queue.empty()) {
-        program = std::move(m_queue.front());
-        m_queue.pop_front();
-    }
-    m_section = SplitPath(program).baseName;
-    if (m_section.empty()) {
-        m_section = kFallbackSection;
-    }
+        std::string program;
+        if (!m_queue.empty()) {
+            program = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        m_section = SplitPath(program).baseName;
+        if (m_section.empty()) {
+            m_section = kFallbackSection;
+        }
 
-    const Settings settings = ReadSettings(m_profile, m_section);
-    m_execAtStart = settings.execFile;
-    m_view.SetText(ConvertField::Converter, settings.execFile);
-    m_view.SetAutoState(settings.autoExec);
+        const Settings settings = ReadSettings(m_profile, m_section);
+        m_execAtStart = settings.execFile;
+        m_view.SetText(ConvertField::Converter, settings.execFile);
+        m_view.SetAutoState(settings.autoExec);
 
-    m_view.SetCaption(m_section);
-    m_view.EnableDrop();
+        m_view.SetCaption(m_section);
+        m_shownCaption = m_section;
+        m_view.EnableDrop();
+    });
 }
 
 void CConvertController::StartQueue() {
-    if (!m_queue.empty()) {
-        LoadFromQueue();
-    }
+    Operation([this] {
+        if (!m_queue.empty()) {
+            LoadFromQueue();
+        }
+    });
 }
 
 void CConvertController::ConvertClicked() {
-    m_view.SetText(ConvertField::Log, "");
-    Convert();
+    Operation([this] {
+        if (Busy()) {
+            Stop();
+            return;
+        }
+        m_view.SetText(ConvertField::Log, "");
+        StartConversion();
+    });
+}
+
+void CConvertController::FileChosen(FileDialogKind kind, const std::string& path) {
+    switch (kind) {
+        case FileDialogKind::Input:
+            InputChosen(path);
+            break;
+        case FileDialogKind::Output:
+            OutputChosen(path);
+            break;
+        case FileDialogKind::Converter:
+            ConverterChosen(path);
+            break;
+    }
 }
 
 void CConvertController::InputChosen(const std::string& path) {
-    m_view.SetText(ConvertField::Input, path);
-    if (LoadInput()) {
-        Convert();
-    }
+    Operation([this, &path] {
+        if (Busy()) {
+            return;  // the fields belong to the conversions until they end
+        }
+        m_view.SetText(ConvertField::Input, path);
+        if (LoadInput()) {
+            StartConversion();
+        }
+    });
 }
 
 void CConvertController::OutputChosen(const std::string& path) {
-    m_view.SetText(ConvertField::Output, path);
-    m_view.MoveCaretToEnd(ConvertField::Output);
+    Operation([this, &path] {
+        if (Busy()) {
+            return;
+        }
+        m_view.SetText(ConvertField::Output, path);
+        m_view.MoveCaretToEnd(ConvertField::Output);
+    });
 }
 
 void CConvertController::ConverterChosen(const std::string& path) {
-    m_view.SetText(ConvertField::Converter, path);
-    m_view.MoveCaretToEnd(ConvertField::Converter);
-    WriteExecFile(m_profile, m_section, path);
+    Operation([this, &path] {
+        if (Busy()) {
+            return;
+        }
+        m_view.SetText(ConvertField::Converter, path);
+        m_view.MoveCaretToEnd(ConvertField::Converter);
+        WriteExecFile(m_profile, m_section, path);
+    });
 }
 
 void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
-    if (paths.empty()) {
-        return;
+    Operation([this, &paths] {
+        if (paths.empty()) {
+            return;
+        }
+        const bool wasEmpty = m_queue.empty();
+        m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+        // While conversions run, the new files wait their turn; the log is theirs.
+        if (!wasEmpty || Busy()) {
+            return;
+        }
+        m_view.SetText(ConvertField::Log, "");
+        LoadFromQueue();
+    });
+}
+
+bool CConvertController::RequestClose() {
+    if (!Busy()) {
+        Shutdown();
+        return true;
     }
-    const bool wasEmpty = m_queue.empty();
-    m_queue.insert(m_queue.end(), paths.begin(), paths.end());
-    if (!wasEmpty) {
-        return;  // the new files wait behind those already queued
-    }
-    m_view.SetText(ConvertField::Log, "");
-    LoadFromQueue();
+    Operation([this] {
+        m_closeWhenIdle = true;
+        Stop();
+    });
+    return false;
+}
+
+void CConvertController::EndSession() {
+    Operation([this] {
+        m_closeWhenIdle = false;
+        Stop();
+        for (Conversion& conversion : m_conversions) {
+            if (!conversion.ended) {
+                conversion.running->StopNow();
+            }
+        }
+    });
+    Shutdown();
 }
 
 void CConvertController::Shutdown() {
+    if (m_shutDown) {
+        return;
+    }
+    m_shutDown = true;
     WriteAutoExec(m_profile, m_section, m_view.GetAutoState());
     const std::string converter = m_view.GetText(ConvertField::Converter);
     if (converter != m_execAtStart) {
@@ -118,13 +224,32 @@ bool CConvertController::LoadInput() {
     return m_view.GetAutoState() != 0;
 }
 
-void CConvertController::Convert() {
-    do {
-        const std::string converter = m_view.GetText(ConvertField::Converter);
-        const std::string input = m_view.GetText(ConvertField::Input);
-        const std::string output = m_view.GetText(ConvertField::Output);
-        m_view.AppendLog(m_runner(converter, input, output));
-    } while (AdvanceQueue());
+void CConvertController::StartConversion() {
+    const std::string converter = m_view.GetText(ConvertField::Converter);
+    const std::string input = m_view.GetText(ConvertField::Input);
+    const std::string output = m_view.GetText(ConvertField::Output);
+    if (!Busy()) {
+        m_started = m_done = 0;
+    }
+    m_chain = true;
+    const std::size_t number = m_firstNumber + m_conversions.size();
+    m_conversions.push_back({output, nullptr, false, {}, {}});
+    ++m_started;
+    // The end may be reported before Start returns; inside an operation it only marks the entry.
+    std::unique_ptr<IRunningConversion> running = m_runner.Start(
+        converter, input, output, [this, number](CStatus status, std::string record) {
+            OnFinished(number, std::move(status), std::move(record));
+        });
+    m_conversions[number - m_firstNumber].running = std::move(running);
+}
+
+void CConvertController::OnFinished(std::size_t number, CStatus status, std::string record) {
+    Operation([&] {
+        Conversion& conversion = m_conversions.at(number - m_firstNumber);
+        conversion.ended = true;
+        conversion.status = std::move(status);
+        conversion.record = std::move(record);
+    });
 }
 
 bool CConvertController::AdvanceQueue() {
@@ -140,8 +265,123 @@ bool CConvertController::AdvanceQueue() {
 
 void CConvertController::LoadFromQueue() {
     if (AdvanceQueue()) {
-        Convert();
+        StartConversion();
     }
+}
+
+void CConvertController::Stop() {
+    if (!Busy()) {
+        return;
+    }
+    m_stopping = true;
+    m_chain = false;
+    m_queue.clear();
+    for (Conversion& conversion : m_conversions) {
+        if (!conversion.ended) {
+            conversion.running->Stop();
+        }
+    }
+}
+
+std::size_t CConvertController::Running() const {
+    std::size_t running = 0;
+    for (const Conversion& conversion : m_conversions) {
+        running += conversion.ended ? 0 : 1;
+    }
+    return running;
+}
+
+void CConvertController::Pump() {
+    // Records go to the log in queue order: one that ends early waits for those before it.
+    while (!m_conversions.empty() && m_conversions.front().ended) {
+        Conversion done = std::move(m_conversions.front());
+        m_conversions.pop_front();
+        ++m_firstNumber;
+        ++m_done;
+        if (done.status.Ok()) {
+            m_view.AppendLog(done.record);
+        } else {
+            // The conversion is abandoned: no record, and the chain stops at this file.
+            m_chain = false;
+            Report(done.status);
+        }
+    }
+
+    while (m_chain && Running() < m_jobs) {
+        if (m_queue.empty()) {
+            if (m_conversions.empty()) {
+                AdvanceQueue();  // all done: the path fields are cleared
+                m_chain = false;
+            }
+            break;
+        }
+        if (!AdvanceQueue()) {
+            m_chain = false;  // the file loaded waits for the Convert button
+            break;
+        }
+        StartConversion();
+        if (m_again) {
+            return;  // it has ended already: its record comes first
+        }
+    }
+
+    if (m_stopping && m_conversions.empty()) {
+        m_stopping = false;
+        // What was queued went with the stop.
+        m_view.SetText(ConvertField::Input, "");
+        m_view.SetText(ConvertField::Output, "");
+        // Files dropped while the conversions were stopping are loaded, as on an idle window.
+        if (!m_queue.empty() && !m_closeWhenIdle) {
+            LoadFromQueue();
+        }
+    }
+
+    ShowProgress();
+    if (!Busy() && m_closeWhenIdle) {
+        m_closeWhenIdle = false;
+        Shutdown();
+        m_view.CloseWindow();
+    }
+}
+
+void CConvertController::ShowProgress() {
+    const bool busy = Busy();
+    if (busy != m_shownBusy) {
+        m_shownBusy = busy;
+        m_view.SetBusy(busy);
+    }
+    const std::size_t total = busy ? m_started + m_queue.size() : 0;
+    const std::size_t done = busy ? m_done : 0;
+    std::string caption = m_section;
+    if (busy) {
+        caption += " - " + std::to_string(m_started) + "/" + std::to_string(total);
+    }
+    if (caption != m_shownCaption) {
+        m_shownCaption = caption;
+        m_view.SetCaption(caption);
+    }
+    if (done != m_shownDone || total != m_shownTotal) {
+        m_shownDone = done;
+        m_shownTotal = total;
+        m_view.SetProgress(done, total);
+    }
+}
+
+void CConvertController::Report(const CStatus& status) {
+    std::string message;
+    switch (status.GetCode()) {
+        case CStatus::Code::ReadFailed:
+            message = NativeText("%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。");
+            message.replace(message.find("%1"), 2, status.Subject());
+            break;
+        case CStatus::Code::Exception:
+            message = status.Subject();
+            break;
+        default:
+            message = status.Message();
+            break;
+    }
+    m_view.ShowError(m_section, message);
 }
 
 }  // namespace varlo

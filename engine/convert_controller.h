@@ -1,18 +1,24 @@
 // The logic of the main window without any window toolkit: start-up, loading an input, the file
-// queue, the auto-convert chain, file dialog results, drops and shutdown.
+// queue, the conversions and their chain, file dialog results, drops, stopping and shutdown.
 #pragma once
 
+#include <cstddef>
 #include <deque>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "conversion_runner.h"
 #include "settings/profile_store.h"
+#include "status.h"
 
 namespace varlo {
 
 enum class ConvertField { Input, Output, Converter, Log };
+
+// The three file dialogs of the window, each serving one field.
+enum class FileDialogKind { Input, Output, Converter };
 
 // What the controller needs of its window. Every operation acts on the window at once.
 class IConvertView {
@@ -30,21 +36,33 @@ public:
     virtual void SetAutoState(int value) = 0;
     virtual void SetCaption(const std::string& text) = 0;
     virtual void EnableDrop() = 0;
-};
 
-// Runs the converter for one input and output and returns the conversion record.
-using ConverterRunner = std::function<std::string(
-    const std::string& converter, const std::string& input, const std::string& output)>;
+    // While conversions run, the Convert button reads "中止" and stops them, and the path fields
+    // and their browse buttons are read-only.
+    virtual void SetBusy(bool busy) = 0;
+    // How far the conversions have come: `done` of `total` files; 0 of 0 when idle.
+    virtual void SetProgress(std::size_t done, std::size_t total) = 0;
+    // Tells the user of a failure in a message box with the given caption; returns when the box
+    // has been closed.
+    virtual void ShowError(const std::string& caption, const std::string& message) = 0;
+    // Closes the window, once a close that had to wait for conversions to stop can go ahead. The
+    // settings are saved already.
+    virtual void CloseWindow() = 0;
+};
 
 // The window's fields hold the input, output and converter paths, the auto-convert flag and the
 // log; the controller keeps no copy of them and reads them when an operation needs them.
 //
-// Operations that convert may throw CCaptureReadError: the conversion is then abandoned with no
-// record appended and the queue not advanced, and the window reports the error.
+// Conversions run while the window goes on: each one's end comes back through the runner, its
+// record is appended, and the next queued file is loaded (and converted, with auto-convert). No
+// entry point ever waits for a converter, and none lets an exception out: failures are shown
+// through the view.
 class CConvertController {
 public:
-    CConvertController(IConvertView& view, CProfileStore& profile,
-                       ConverterRunner runner = DefaultRunner());
+    CConvertController(IConvertView& view, CProfileStore& profile, IConversionRunner& runner);
+    ~CConvertController();
+    CConvertController(const CConvertController&) = delete;
+    CConvertController& operator=(const CConvertController&) = delete;
 
     // The raw command line, program path first, as one string to be split (Windows).
     void SetCommandLine(const std::string& commandLine);
@@ -54,34 +72,56 @@ public:
 
     // Window initialisation: queue the arguments, read the settings, set the caption.
     void Start();
-    // Right after Start: load the first queued file (and with auto-convert, convert the queue).
+    // Once the window shows: load the first queued file (and with auto-convert, convert the queue).
     void StartQueue();
 
+    // The Convert button: converts the fields, or, while conversions run, stops them.
     void ConvertClicked();
+    // A file dialog of `kind` returned a path.
+    void FileChosen(FileDialogKind kind, const std::string& path);
     void InputChosen(const std::string& path);
     void OutputChosen(const std::string& path);
     void ConverterChosen(const std::string& path);
+    // Files were dropped on the window. While conversions run they join the queue.
     void FilesDropped(const std::vector<std::string>& paths);
-    // The window is going away; its fields still hold their texts. Saves the settings.
+
+    // The user asks to close the window. True when it may close now (the settings are saved);
+    // false when conversions are being stopped first: the window is then closed through the view.
+    bool RequestClose();
+    // The session ends: conversions are ended at once and the settings saved before this returns.
+    void EndSession();
+    // The window is going away; its fields still hold their texts. Saves the settings, once.
     void Shutdown();
 
+    bool Busy() const { return !m_conversions.empty(); }
     const std::string& Section() const { return m_section; }
     const std::deque<std::string>& Queue() const { return m_queue; }
 
-    static ConverterRunner DefaultRunner();
-
 private:
+    struct Conversion;
+
+    // Runs an entry point's work, then whatever it set going; shows any failure through the view.
+    // Called from inside another (a message box's own event loop), it only does the work.
+    template <class Work>
+    void Operation(Work&& work);
+    // Appends the records that are due, starts the conversions that are due, and tells the window
+    // where things stand. A loop: a queue of any length runs in constant stack.
+    void Pump();
+    void Report(const CStatus& status);
+
     // Takes the input field as the new input and proposes its output. True when auto-convert
     // asks for the input to be converted now.
     bool LoadInput();
-    // Converts the fields, then works through the queue for as long as auto-convert asks for it:
-    // a loop, so that a queue of any length runs in constant stack.
-    void Convert();
-    // After a conversion: loads the next queued file or clears the path fields. True when that
+    // Starts one conversion for the three fields.
+    void StartConversion();
+    // Loads the next queued file, or clears the path fields when none is left. True when that
     // file is to be converted at once.
     bool AdvanceQueue();
-    // Puts the front of the queue into the input field and loads it; converts when asked to.
     void LoadFromQueue();
+    void Stop();
+    void OnFinished(std::size_t number, CStatus status, std::string record);
+    std::size_t Running() const;
+    void ShowProgress();
 
     std::string m_cmdLine;
     std::deque<std::string> m_queue;
@@ -89,8 +129,26 @@ private:
     std::string m_execAtStart;
     IConvertView& m_view;
     CProfileStore& m_profile;
-    ConverterRunner m_runner;
+    IConversionRunner& m_runner;
     std::optional<std::vector<std::string>> m_arguments;
+
+    // Started conversions in queue order, until their records have been appended.
+    std::deque<Conversion> m_conversions;
+    std::size_t m_firstNumber = 0;  // the number of m_conversions.front()
+    std::size_t m_jobs = 1;         // conversions that may run at once
+    bool m_chain = false;           // the queue feeds conversions as they end
+    bool m_stopping = false;
+    bool m_closeWhenIdle = false;
+    bool m_inOperation = false;
+    bool m_again = false;  // something happened inside an operation that the pump must see
+    // What the window was last told, so that it is told only of changes.
+    bool m_shownBusy = false;
+    std::string m_shownCaption;
+    std::size_t m_shownDone = 0;
+    std::size_t m_shownTotal = 0;
+    bool m_shutDown = false;
+    std::size_t m_started = 0;  // in this run of conversions
+    std::size_t m_done = 0;
 };
 
 }  // namespace varlo

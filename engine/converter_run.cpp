@@ -1,6 +1,8 @@
 #include "converter_run.h"
 
-#include "capture_file.h"
+#include <cstdio>
+
+#include "native_text.h"
 #include "path_parts.h"
 
 namespace varlo {
@@ -10,39 +12,38 @@ namespace {
 constexpr int kLastCaptureNumber = 99;
 
 // Creates the first free capture of the pattern. Names are tested first; a name that another
-// copy of the program creates between the test and our creation is skipped, so two copies never
-// share a capture. Number 99 is used even when it exists.
-bool CreateCapture(std::string_view pattern, CCaptureFile& capture) {
+// copy of the program (or another conversion of this one) creates between the test and our
+// creation is skipped, so no two ever share a capture. Number 99 is used even when it exists.
+CStatus CreateCapture(std::string_view pattern, CCaptureFile& capture) {
     for (int n = 0; n < kLastCaptureNumber; ++n) {
         const std::string name = FormatCaptureName(pattern, n);
         if (PathExists(name)) {
             continue;
         }
-        switch (capture.Create(name, /*overwrite=*/false)) {
-            case CCaptureFile::CreateResult::Created:
-                return true;
-            case CCaptureFile::CreateResult::NameTaken:
-                continue;
-            case CCaptureFile::CreateResult::Failed:
-                return false;
+        CStatus status = capture.Create(name, /*overwrite=*/false);
+        if (status.GetCode() != CStatus::Code::NameTaken) {
+            return status;
         }
     }
-    const std::string last = FormatCaptureName(pattern, kLastCaptureNumber);
-    return capture.Create(last, /*overwrite=*/true) == CCaptureFile::CreateResult::Created;
+    return capture.Create(FormatCaptureName(pattern, kLastCaptureNumber), /*overwrite=*/true);
 }
 
 // Appends the capture's lines to the record, then deletes it. On a read error the capture stays
-// on disk and the conversion is abandoned.
-void TakeCapture(CCaptureFile& capture, std::string& record) {
+// on disk.
+CStatus TakeCapture(CCaptureFile& capture, std::string& record) {
+    if (!capture.IsOpen()) {
+        return {};
+    }
     // Room for the whole capture and a CR for every 32 bytes of it, so that a converter that
     // prints a lot does not make the record copy itself over and over while it grows.
     const std::size_t size = capture.Size();
     record.reserve(record.size() + size + size / 32 + 2);
     CCaptureLineReader reader(record);
-    if (!capture.ReadInto(reader)) {
-        throw CCaptureReadError(FullPathInCurrentFolder(capture.Name()), capture.Error());
+    CStatus status = capture.ReadInto(reader);
+    if (status.Ok()) {
+        capture.Remove();
     }
-    capture.Remove();
+    return status;
 }
 
 std::string FileName(std::string_view path) {
@@ -50,12 +51,13 @@ std::string FileName(std::string_view path) {
     return parts.baseName + parts.extension;
 }
 
-}  // namespace
+std::string Formatted(const char* utf8Format, const std::string& value) {
+    std::string text(utf8Format);
+    text.replace(text.find("%s"), 2, value);
+    return NativeText(text) + "\r\n";
+}
 
-CCaptureReadError::CCaptureReadError(std::string capturePath, int error)
-    : std::runtime_error(capturePath + ": " + SystemErrorText(error)),
-      m_capturePath(std::move(capturePath)),
-      m_error(error) {}
+}  // namespace
 
 std::string FormatCaptureName(std::string_view pattern, int n) {
     std::string name(pattern);
@@ -65,54 +67,118 @@ std::string FormatCaptureName(std::string_view pattern, int n) {
     return name;
 }
 
-std::string PickCaptureName(std::string_view pattern) {
-    for (int n = 0; n < kLastCaptureNumber; ++n) {
-        std::string name = FormatCaptureName(pattern, n);
-        if (!PathExists(name)) {
-            return name;
-        }
-    }
-    return FormatCaptureName(pattern, kLastCaptureNumber);
-}
-
-std::string BuildCommandLine(std::string_view converter, std::string_view input,
-                             std::string_view output, std::string_view outputCapture,
-                             std::string_view errorCapture) {
-    std::string line;
-    line.append(converter).append(" \"").append(input).append("\" \"").append(output);
-    line.append("\" >").append(outputCapture).append(" 2>").append(errorCapture);
-    return line;
-}
-
 std::string RecordHeader(std::string_view input, std::string_view output) {
     return FileName(input) + " -> " + FileName(output) + "\r\n";
 }
 
-std::string RunConverter(const std::string& converter, const std::string& input,
-                         const std::string& output) {
-    return RunConverter(converter, input, output, &RunInterpreter);
+std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stopped) {
+    if (stopped) {
+        return NativeText("変換を中止しました。") + "\r\n";
+    }
+    if (!started.Ok()) {
+        return NativeText("変換プログラムを起動できませんでした。") + "\r\n";
+    }
+    if (end.kind == ProcessEnd::Kind::Signalled) {
+        std::string signal = std::to_string(end.value);
+        if (const std::string name = SignalName(end.value); !name.empty()) {
+            signal += " (" + name + ")";
+        }
+        return Formatted("変換プログラムがシグナル %s で異常終了しました。", signal);
+    }
+    if (end.value != 0) {
+        // Windows reports a crash as an exit status such as 0xC0000005, which reads best in hex.
+        const auto code = static_cast<unsigned>(end.value);
+        std::string shown = std::to_string(code);
+        if (code > 0xFFFF) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%08X", code);
+            shown += std::string(" (") + hex + ")";
+        }
+        return Formatted("変換プログラムが終了コード %s で終了しました。", shown);
+    }
+    return {};
 }
 
-std::string RunConverter(const std::string& converter, const std::string& input,
-                         const std::string& output, const Interpreter& interpreter) {
-    std::string record = RecordHeader(input, output);
-
-    CCaptureFile outputCapture;
-    CCaptureFile errorCapture;
-    if (!CreateCapture(kOutputCapturePattern, outputCapture) ||
-        !CreateCapture(kErrorCapturePattern, errorCapture)) {
-        // The converter does not run; say why under the header rather than look like success.
-        const CCaptureFile& failed = outputCapture.IsOpen() ? errorCapture : outputCapture;
-        record += failed.Name() + ": " + SystemErrorText(failed.Error()) + "\r\n";
-        outputCapture.Remove();
-        return record;
+CConversion::CConversion(const std::string& converter, const std::string& input,
+                         const std::string& output, const ConverterStarter& starter)
+    : m_input(input), m_output(output), m_outputExisted(output.empty() || PathExists(output)) {
+    m_started = CreateCapture(kOutputCapturePattern, m_outputCapture);
+    if (m_started.Ok()) {
+        m_started = CreateCapture(kErrorCapturePattern, m_errorCapture);
     }
+    if (!m_started.Ok()) {
+        m_outputCapture.Remove();
+        return;
+    }
+    m_started = starter(converter, input, output,
+                        {m_outputCapture.Handle(), m_errorCapture.Handle()}, m_process);
+}
 
-    interpreter(converter, input, output, {outputCapture.Handle(), errorCapture.Handle()});
+CConversion::~CConversion() {
+    if (!m_finished) {
+        Stop();
+        Kill();
+        Wait();
+        std::string ignored;
+        Finish(ignored);
+    }
+}
 
-    TakeCapture(errorCapture, record);
-    TakeCapture(outputCapture, record);
-    return record;
+bool CConversion::Ended() {
+    if (!m_process.Running()) {
+        return true;
+    }
+    if (const std::optional<ProcessEnd> end = m_process.Poll()) {
+        m_end = *end;
+        return true;
+    }
+    return false;
+}
+
+void CConversion::Wait() {
+    if (m_process.Running()) {
+        m_end = m_process.Wait();
+    }
+}
+
+void CConversion::Stop() {
+    m_stopped = true;
+    m_process.Terminate();
+}
+
+void CConversion::Kill() {
+    m_process.Kill();
+}
+
+CStatus CConversion::Finish(std::string& record) {
+    m_finished = true;
+    record = RecordHeader(m_input, m_output);
+    if (!m_outputCapture.IsOpen() && !m_errorCapture.IsOpen()) {
+        // No capture could be made, so the converter did not run: say why under the header rather
+        // than look like success.
+        record += m_started.Message() + "\r\n" + OutcomeLine(m_started, m_end, m_stopped);
+        return {};
+    }
+    if (CStatus status = TakeCapture(m_errorCapture, record); !status.Ok()) {
+        return status;
+    }
+    if (CStatus status = TakeCapture(m_outputCapture, record); !status.Ok()) {
+        return status;
+    }
+    // A stopped conversion leaves no half-written output behind; what was there before stays.
+    if (m_stopped && !m_outputExisted && PathExists(m_output)) {
+        RemoveFile(m_output);
+    }
+    record += OutcomeLine(m_started, m_end, m_stopped);
+    return {};
+}
+
+CStatus RunConverter(const std::string& converter, const std::string& input,
+                     const std::string& output, std::string& record,
+                     const ConverterStarter& starter) {
+    CConversion conversion(converter, input, output, starter);
+    conversion.Wait();
+    return conversion.Finish(record);
 }
 
 }  // namespace varlo

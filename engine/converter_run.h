@@ -1,59 +1,77 @@
-// Running the converter once and building the conversion record.
+// Running the converter once and building the conversion record: started, then finished once the
+// converter has ended, or stopped before that.
 #pragma once
 
-#include <stdexcept>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "capture_file.h"
 #include "interpreter.h"
+#include "status.h"
 
 namespace varlo {
 
 inline constexpr std::string_view kOutputCapturePattern = "varloGui%d.tmp";
 inline constexpr std::string_view kErrorCapturePattern = "varloGuiErr%d.tmp";
 
-// Raised when a capture that was opened cannot be read: the conversion is abandoned, no record
-// is made, and the captures not yet deleted stay on disk. The window shows the path to the user.
-class CCaptureReadError : public std::runtime_error {
-public:
-    CCaptureReadError(std::string capturePath, int error);
-
-    // The capture's full path.
-    const std::string& CapturePath() const { return m_capturePath; }
-    // The system's error code for the failed read.
-    int Error() const { return m_error; }
-
-private:
-    std::string m_capturePath;
-    int m_error;
-};
-
 // The pattern with its "%d" replaced by n in decimal.
 std::string FormatCaptureName(std::string_view pattern, int n);
-
-// The first of the pattern's names 0 to 98 that does not exist in the current folder, or the
-// name for 99 when all of them do.
-std::string PickCaptureName(std::string_view pattern);
-
-// The command line the converter run stands for:
-// converter "input" "output" >outputCapture 2>errorCapture
-std::string BuildCommandLine(std::string_view converter, std::string_view input,
-                             std::string_view output, std::string_view outputCapture,
-                             std::string_view errorCapture);
 
 // "base.ext -> base.ext\r\n" for the input and output paths, without drive or folder.
 std::string RecordHeader(std::string_view input, std::string_view output);
 
-// Runs the converter for one input and output and returns the conversion record: the header,
-// then every line the converter wrote to standard error, then every line it wrote to standard
-// output, each ended by "\r\n". Blocks until the converter has ended; leaves no capture behind.
-// Throws CCaptureReadError when a capture cannot be read.
-std::string RunConverter(const std::string& converter, const std::string& input,
-                         const std::string& output);
+// The last line of a record whose converter did not succeed, "\r\n" included; empty for one that
+// exited with status 0.
+std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stopped);
 
-// The same with another interpreter in place of the platform's own.
-std::string RunConverter(const std::string& converter, const std::string& input,
-                         const std::string& output, const Interpreter& interpreter);
+// One conversion: its captures, its converter and what is known of its output.
+class CConversion {
+public:
+    // Creates the two captures and starts the converter. What keeps it from starting (no free
+    // capture, no such program) is told by the record that Finish makes.
+    CConversion(const std::string& converter, const std::string& input, const std::string& output,
+                const ConverterStarter& starter = &StartConverter);
+    // A conversion dropped before Finish is ended, and leaves nothing behind but what Finish
+    // would have left.
+    ~CConversion();
+    CConversion(const CConversion&) = delete;
+    CConversion& operator=(const CConversion&) = delete;
+
+    // See CConverterProcess.
+    NativeHandle EndHandle() const { return m_process.EndHandle(); }
+    // True once the converter has ended (or never started).
+    bool Ended();
+    void Wait();
+
+    // Asks the converter and everything it started to end; the record will say it was stopped,
+    // and an output file it created is deleted.
+    void Stop();
+    // Ends it at once (after Stop, when asking was not enough).
+    void Kill();
+    bool Stopped() const { return m_stopped; }
+
+    // After the end: the record (header, error capture lines, output capture lines, then the
+    // outcome line), with both captures read and removed. A capture that cannot be read abandons
+    // the record: the status says which, and the captures not yet read stay on disk.
+    CStatus Finish(std::string& record);
+
+private:
+    std::string m_input;
+    std::string m_output;
+    bool m_outputExisted = false;
+    CCaptureFile m_outputCapture;
+    CCaptureFile m_errorCapture;
+    CStatus m_started;  // why the converter did not start, if it did not
+    CConverterProcess m_process;
+    ProcessEnd m_end;
+    bool m_stopped = false;
+    bool m_finished = false;
+};
+
+// Runs the converter for one input and output, waits for its end and makes its record.
+CStatus RunConverter(const std::string& converter, const std::string& input,
+                     const std::string& output, std::string& record,
+                     const ConverterStarter& starter = &StartConverter);
 
 }  // namespace varlo

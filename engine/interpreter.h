@@ -1,18 +1,20 @@
-// The command interpreter that starts the converter: the program and its leading arguments from
-// the converter text, then the input and output paths as two arguments exactly as they are.
-// File names are never handed to a shell, so nothing inside them is expanded or run.
+// Starting the converter and ending it: the program and its leading arguments from the converter
+// text, then the input and output paths as two arguments exactly as they are. File names are never
+// handed to a shell, so nothing inside them is expanded or run. The converter runs in a process
+// group (POSIX) or job object (Windows) of its own, so that a stop reaches everything it started.
 #pragma once
 
-#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace varlo {
+#include "scoped_handle.h"
+#include "status.h"
 
-// A file descriptor on POSIX, a HANDLE on Windows.
-using NativeHandle = std::intptr_t;
+namespace varlo {
 
 // Where the converter's standard output and standard error go.
 struct CaptureHandles {
@@ -20,18 +22,68 @@ struct CaptureHandles {
     NativeHandle error;
 };
 
+// How a converter ended: its exit status, or the signal that ended it (POSIX).
+struct ProcessEnd {
+    enum class Kind { Exited, Signalled };
+    Kind kind = Kind::Exited;
+    int value = 0;
+
+    bool Succeeded() const { return kind == Kind::Exited && value == 0; }
+};
+
+// A started converter. Destroying one that still runs ends it and everything it started.
+class CConverterProcess {
+public:
+    CConverterProcess();
+    ~CConverterProcess();
+    CConverterProcess(CConverterProcess&&) noexcept;
+    CConverterProcess& operator=(CConverterProcess&&) noexcept;
+
+    // True from a successful start until the end has been collected.
+    bool Running() const;
+    // Becomes readable (POSIX) or signalled (Windows) when the converter has ended; kNoHandle
+    // when there is none to wait on, and the end must be polled for.
+    NativeHandle EndHandle() const;
+    // The end, once the converter has ended; never waits.
+    std::optional<ProcessEnd> Poll();
+    // Waits for the end.
+    ProcessEnd Wait();
+    // Asks the converter and everything it started to end (SIGTERM to its group; on Windows, where
+    // there is no asking, the job is ended at once).
+    void Terminate();
+    // Ends the converter and everything it started, at once.
+    void Kill();
+
+    struct State;
+
+private:
+    friend CStatus StartConverter(const std::string&, const std::string&, const std::string&,
+                                  CaptureHandles, CConverterProcess&);
+    std::unique_ptr<State> m_state;
+};
+
 // The converter text cut into words: blanks (space or tab) separate words, double quotes group
 // blanks into a word and are removed. "ffmpeg -nostdin -y -i" gives four words.
 std::vector<std::string> SplitConverterWords(std::string_view converter);
 
-// Runs the converter: its first word is the program (looked up along PATH when it holds no '/'),
+// Starts the converter: its first word is the program (looked up along PATH when it holds no '/'),
 // the other words, then input and output, are its arguments; standard input reads from the null
-// device. Waits for the program's end without a time limit and ignores its exit status. When the
-// program cannot be started, writes "<program>: <reason>" and a line end to the error capture.
-void RunInterpreter(const std::string& converter, const std::string& input,
-                    const std::string& output, CaptureHandles captures);
+// device. When it cannot be started, writes "<program>: <reason>" and a line end to the error
+// capture and returns a NotStarted status.
+CStatus StartConverter(const std::string& converter, const std::string& input,
+                       const std::string& output, CaptureHandles captures,
+                       CConverterProcess& process);
 
-using Interpreter = std::function<void(const std::string& converter, const std::string& input,
-                                       const std::string& output, CaptureHandles captures)>;
+// StartConverter, or a stand-in for it in tests.
+using ConverterStarter = std::function<CStatus(
+    const std::string& converter, const std::string& input, const std::string& output,
+    CaptureHandles captures, CConverterProcess& process)>;
+
+}  // namespace varlo
+
+namespace varlo {
+
+// The name of a signal, such as "SIGSEGV"; empty where there is none.
+std::string SignalName(int signal);
 
 }  // namespace varlo

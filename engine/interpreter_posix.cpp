@@ -2,15 +2,22 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <string.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "capture_file.h"
 #include "interpreter.h"
 
 extern char** environ;
 
 namespace varlo {
+
+struct CConverterProcess::State {
+    pid_t pid = -1;       // also its process group
+    CScopedHandle pidfd;  // readable once the converter has ended
+    std::optional<ProcessEnd> end;
+};
 
 namespace {
 
@@ -27,17 +34,25 @@ void WriteAll(int fd, std::string_view text) {
     }
 }
 
-void ReportStartFailure(const std::string& program, int error, int errorFd) {
-    const std::string shown = program.empty() ? "\"\"" : program;
-    WriteAll(errorFd, shown + ": " + SystemErrorText(error) + "\n");
+CStatus NotStarted(const std::string& program, int error, NativeHandle errorCapture) {
+    CStatus status = CStatus::Error(CStatus::Code::NotStarted, program, error);
+    WriteAll(static_cast<int>(errorCapture), status.Message() + "\n");
+    return status;
 }
 
 bool HoldsNul(const std::string& s) {
     return s.find('\0') != std::string::npos;
 }
 
-// Starts the program with the captures as its standard output and error. Returns 0 and the
-// child's pid, or the error that kept it from starting.
+ProcessEnd EndFrom(int status) {
+    if (WIFSIGNALED(status)) {
+        return {ProcessEnd::Kind::Signalled, WTERMSIG(status)};
+    }
+    return {ProcessEnd::Kind::Exited, WIFEXITED(status) ? WEXITSTATUS(status) : 0};
+}
+
+// Starts the program with the captures as its standard output and error, as the leader of a new
+// process group. Returns 0 and the child's pid, or the error that kept it from starting.
 int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& pid) {
     // An argument cannot carry a NUL byte through exec: it would arrive cut short and could name
     // another file than the one given. Refuse instead.
@@ -87,8 +102,14 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
         sigfillset(&signals);
         rc = posix_spawnattr_setsigdefault(&attr, &signals);
     }
+    // A group of its own: a stop reaches whatever the converter starts, and Ctrl-C in the
+    // terminal that started the window reaches the window alone, which then stops it cleanly.
     if (rc == 0) {
-        rc = posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        rc = posix_spawnattr_setpgroup(&attr, 0);
+    }
+    if (rc == 0) {
+        rc = posix_spawnattr_setflags(
+            &attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     }
     if (rc == 0) {
         // posix_spawnp looks a word without '/' up along PATH, as a POSIX shell does.
@@ -102,26 +123,107 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
 
 }  // namespace
 
-void RunInterpreter(const std::string& converter, const std::string& input,
-                    const std::string& output, CaptureHandles captures) {
-    std::vector<std::string> args = SplitConverterWords(converter);
-    const std::string program = args.empty() ? std::string() : args.front();
-    if (args.empty()) {
-        ReportStartFailure(program, ENOENT, static_cast<int>(captures.error));
-        return;
+CConverterProcess::CConverterProcess() : m_state(std::make_unique<State>()) {}
+
+CConverterProcess::~CConverterProcess() {
+    if (Running()) {
+        Kill();
+        Wait();
     }
+}
+
+CConverterProcess::CConverterProcess(CConverterProcess&&) noexcept = default;
+CConverterProcess& CConverterProcess::operator=(CConverterProcess&&) noexcept = default;
+
+bool CConverterProcess::Running() const {
+    return m_state && m_state->pid > 0 && !m_state->end;
+}
+
+NativeHandle CConverterProcess::EndHandle() const {
+    return Running() ? m_state->pidfd.Get() : kNoHandle;
+}
+
+std::optional<ProcessEnd> CConverterProcess::Poll() {
+    if (!Running()) {
+        return m_state ? m_state->end : std::nullopt;
+    }
+    int status = 0;
+    pid_t got;
+    do {
+        got = ::waitpid(m_state->pid, &status, WNOHANG);
+    } while (got < 0 && errno == EINTR);
+    if (got == 0) {
+        return std::nullopt;
+    }
+    // ECHILD: someone else collected it, so it has ended too; how is unknown.
+    m_state->end = got > 0 ? EndFrom(status) : ProcessEnd{};
+    m_state->pidfd.Reset();
+    return m_state->end;
+}
+
+ProcessEnd CConverterProcess::Wait() {
+    if (!Running()) {
+        return m_state && m_state->end ? *m_state->end : ProcessEnd{};
+    }
+    int status = 0;
+    pid_t got;
+    do {
+        got = ::waitpid(m_state->pid, &status, 0);
+    } while (got < 0 && errno == EINTR);
+    m_state->end = got > 0 ? EndFrom(status) : ProcessEnd{};
+    m_state->pidfd.Reset();
+    return *m_state->end;
+}
+
+void CConverterProcess::Terminate() {
+    if (Running()) {
+        ::kill(-m_state->pid, SIGTERM);
+        ::kill(-m_state->pid, SIGCONT);  // a stopped process would not see SIGTERM until then
+    }
+}
+
+void CConverterProcess::Kill() {
+    // Until the leader is collected its group cannot vanish or be reused, so this reaches only
+    // what the converter started.
+    if (Running()) {
+        ::kill(-m_state->pid, SIGKILL);
+    }
+}
+
+CStatus StartConverter(const std::string& converter, const std::string& input,
+                       const std::string& output, CaptureHandles captures,
+                       CConverterProcess& process) {
+    std::vector<std::string> args = SplitConverterWords(converter);
+    if (args.empty()) {
+        return NotStarted("", ENOENT, captures.error);
+    }
+    const std::string program = args.front();
     args.push_back(input);
     args.push_back(output);
 
     pid_t pid = -1;
     if (int rc = Spawn(args, captures, pid); rc != 0) {
-        ReportStartFailure(program, rc, static_cast<int>(captures.error));
-        return;
+        return NotStarted(program, rc, captures.error);
     }
-    // The exit status is not looked at; only the end matters. ECHILD means someone else reaped
-    // the child, which has then ended too.
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    CConverterProcess started;
+    started.m_state->pid = pid;
+    // A descriptor the event loop can watch for the end. Without one (a kernel before 5.3) the
+    // end is polled for.
+    const long pidfd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (pidfd >= 0) {
+        started.m_state->pidfd.Reset(pidfd);
     }
+    process = std::move(started);
+    return {};
+}
+
+}  // namespace varlo
+
+namespace varlo {
+
+std::string SignalName(int signal) {
+    const char* name = ::sigabbrev_np(signal);
+    return name == nullptr ? std::string() : std::string("SIG") + name;
 }
 
 }  // namespace varlo

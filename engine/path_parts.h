@@ -50,4 +50,7 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
 // True when the path names something that exists, a file or a folder alike.
 bool PathExists(const std::string& path);
 
+// Deletes a file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+
 }  // namespace varlo

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "path_parts.h"
 
@@ -16,6 +17,10 @@ bool PathExists(const std::string& path) {
     }
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return path.find('\0') == std::string::npos && ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace varlo

@@ -26,4 +26,8 @@ bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool RemoveFile(const std::string& path) {
+    return path.find('\0') == std::string::npos && DeleteFileA(path.c_str()) != FALSE;
+}
+
 }  // namespace varlo

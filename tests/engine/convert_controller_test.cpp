@@ -5,7 +5,8 @@
 
 #include <map>
 
-#include "engine/converter_run.h"
+#include "fake_runner.h"
+#include "fake_view.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
 
@@ -15,77 +16,20 @@ namespace {
 using Calls = std::vector<std::string>;
 using Strings = std::vector<std::string>;
 
-const char* Name(ConvertField field) {
-    switch (field) {
-        case ConvertField::Input:
-            return "Input";
-        case ConvertField::Output:
-            return "Output";
-        case ConvertField::Converter:
-            return "Converter";
-        case ConvertField::Log:
-            return "Log";
-    }
-    return "?";
-}
-
-// A window that holds the fields' texts and records every call made to it, in order.
-class CFakeView : public IConvertView {
-public:
-    std::string GetText(ConvertField field) override {
-        Record(std::string("GetText(") + Name(field) + ")");
-        return fields[field];
-    }
-    void SetText(ConvertField field, const std::string& text) override {
-        Record(std::string("SetText(") + Name(field) + ", " + text + ")");
-        fields[field] = text;
-    }
-    void MoveCaretToEnd(ConvertField field) override {
-        Record(std::string("MoveCaretToEnd(") + Name(field) + ")");
-    }
-    void AppendLog(const std::string& text) override {
-        Record("AppendLog(" + text + ")");
-        fields[ConvertField::Log] += text;
-    }
-    int GetAutoState() override {
-        Record("GetAutoState()");
-        return autoState;
-    }
-    void SetAutoState(int value) override {
-        Record("SetAutoState(" + std::to_string(value) + ")");
-        autoState = value;
-    }
-    void SetCaption(const std::string& text) override { Record("SetCaption(" + text + ")"); }
-    void EnableDrop() override { Record("EnableDrop()"); }
-
-    // The calls since the last look.
-    Calls Take() { return std::exchange(calls, {}); }
-
-    std::map<ConvertField, std::string> fields;
-    int autoState = 0;
-    Calls calls;
-    bool recording = true;
-
-private:
-    void Record(std::string call) {
-        if (recording) {
-            calls.push_back(std::move(call));
-        }
-    }
-};
+using test::CFakeView;
 
 class ConvertControllerTest : public ::testing::Test {
 protected:
-    // A runner that converts nothing: its record names the input; an input named in
+    // Conversions end as they start: the record names the input; an input named in
     // m_unreadable fails as an unreadable capture would.
-    ConverterRunner FakeRunner() {
-        return [this](const std::string& converter, const std::string& input,
-                      const std::string& output) {
-            m_runs.push_back(converter + "|" + input + "|" + output);
-            if (input == m_unreadable) {
-                throw CCaptureReadError("/w/varloGuiErr0.tmp", 5);
+    ConvertControllerTest() {
+        m_runner.answer = [this](const test::CFakeRunner::Started& run, std::string& record) {
+            m_runs.push_back(run.converter + "|" + run.input + "|" + run.output);
+            if (run.input == m_unreadable) {
+                return CStatus::Error(CStatus::Code::ReadFailed, "/w/varloGuiErr0.tmp", 5);
             }
-            return "rec " + input + "\r\n";
+            record = "rec " + run.input + "\r\n";
+            return CStatus();
         };
     }
 
@@ -106,7 +50,8 @@ protected:
     CFakeView m_view;
     Strings m_runs;
     std::string m_unreadable = "\x01never";
-    CConvertController m_controller{m_view, m_store, FakeRunner()};
+    test::CFakeRunner m_runner;
+    CConvertController m_controller{m_view, m_store, m_runner};
 };
 
 TEST_F(ConvertControllerTest, StartReadsTheSettingsIntoTheWindow) {
@@ -178,7 +123,7 @@ TEST_F(ConvertControllerTest, SectionIsTheProgramsBaseName) {
         {std::nullopt, "", "varloGui", {}},
     };
     for (const auto& c : cases) {
-        CConvertController controller(m_view, m_store, FakeRunner());
+        CConvertController controller(m_view, m_store, m_runner);
         if (c.arguments) {
             controller.SetArguments(*c.arguments);
         } else {
@@ -280,9 +225,15 @@ TEST_F(ConvertControllerTest, ShutdownWritesTheConverterOnlyWhenItChanged) {
     EXPECT_EQ(std::nullopt, m_store.ReadValue("varloGui", "ExecFile"));
     EXPECT_EQ(std::optional<std::string>("0"), m_store.ReadValue("varloGui", "AutoExec"));
 
+    m_controller.Shutdown();  // the window saves once, however it goes away
+    EXPECT_EQ(std::optional<std::string>("0"), m_store.ReadValue("varloGui", "AutoExec"));
+
+    CConvertController next(m_view, m_store, m_runner);
+    next.SetArguments({"varloGui"});
+    next.Start();
     m_view.fields[ConvertField::Converter] = "ffmpeg -nostdin -y -i";
     m_view.autoState = 1;
-    m_controller.Shutdown();
+    next.Shutdown();
     const Settings saved = ReadSettings(m_store, "varloGui");
     EXPECT_EQ("ffmpeg -nostdin -y -i", saved.execFile);
     EXPECT_EQ(1, saved.autoExec);
@@ -291,7 +242,9 @@ TEST_F(ConvertControllerTest, ShutdownWritesTheConverterOnlyWhenItChanged) {
 TEST_F(ConvertControllerTest, ReadErrorStopsTheChainAtTheFileThatFailed) {
     StartWith({}, /*autoExec=*/1);
     m_unreadable = "b.wav";
-    EXPECT_THROW(m_controller.FilesDropped({"a.wav", "b.wav", "c.wav"}), CCaptureReadError);
+    m_controller.FilesDropped({"a.wav", "b.wav", "c.wav"});
+    EXPECT_EQ(Strings{"varloGui: /w/varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"},
+              m_view.errors);
     EXPECT_EQ("rec a.wav\r\n", Field(ConvertField::Log)) << "no record for b.wav";
     EXPECT_EQ("b.wav", Field(ConvertField::Input));
     EXPECT_EQ((Strings{"c.wav"}), Queue());
@@ -333,13 +286,16 @@ TEST(ConvertControllerWithConverter, AutoChainThroughTheRealConverterRun) {
     WriteExecFile(store, "varloGui", std::string(TEST_CONVERTER_PATH) + " -q");
     WriteAutoExec(store, "varloGui", 1);
     CFakeView view;
-    CConvertController controller(view, store);
+    CWaitLoop loop;
+    CConversionRunner runner(loop);
+    CConvertController controller(view, store, runner);
     controller.SetArguments({"varloGui"});
     controller.Start();
     controller.StartQueue();
 
     test::WriteFile("b.aac", "taken");
     controller.FilesDropped({folder.Path() + "/a.wav", "b.wav", "/no/such/c.wav"});
+    ASSERT_TRUE(loop.RunUntil([&] { return !controller.Busy(); }, std::chrono::seconds(60)));
     EXPECT_EQ("a.wav -> a.aac\r\nb.wav -> b(1).aac\r\nc.wav -> c.aac\r\n",
               view.fields[ConvertField::Log]);
     EXPECT_EQ("", view.fields[ConvertField::Input]);

@@ -21,6 +21,16 @@ using namespace std::string_literals;
 using Names = std::set<std::string>;
 
 const std::string kFake = FAKE_CONVERTER_PATH;
+const std::string kNotStarted = "変換プログラムを起動できませんでした。\r\n";
+
+// The record of one run, which must not be abandoned.
+std::string RecordOf(const std::string& converter, const std::string& input,
+                     const std::string& output) {
+    std::string record;
+    const CStatus status = RunConverter(converter, input, output, record);
+    EXPECT_TRUE(status.Ok()) << status.Message();
+    return record;
+}
 
 // What the fake converter saw when it ran.
 struct Seen {
@@ -79,7 +89,7 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
     const std::string input = Here("song.wav");
     const std::string output = Here("song.aac");
 
-    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", RunConverter(kFake, input, output));
+    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", RecordOf(kFake, input, output));
 
     Seen seen = Report();
     EXPECT_EQ((std::vector<std::string>{kFake, input, output}), seen.argv);
@@ -93,31 +103,21 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
 TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {
     Prints("one\r\ntwo\rstill two\n\nnul\0inside\nlast\x1Aignored\n"s, "\xff\xfe bytes\r\n");
     EXPECT_EQ("a -> b\r\n\xff\xfe bytes\r\none\r\ntwo\rstill two\r\n\r\nnul\0inside\r\nlast\r\n"s,
-              RunConverter(kFake, "a", "b"));
+              RecordOf(kFake, "a", "b"));
 }
 
 TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
-    EXPECT_EQ("take1 -> take1.aac\r\n", RunConverter(kFake, "/wav/take1", "/wav/take1.aac"));
-    EXPECT_EQ("a.b.wav -> x.aac\r\n", RunConverter(kFake, "C:\\w\\a.b.wav", "x.aac"));
-    EXPECT_EQ(" -> \r\n", RunConverter(kFake, "", ""));
+    EXPECT_EQ("take1 -> take1.aac\r\n", RecordOf(kFake, "/wav/take1", "/wav/take1.aac"));
+    EXPECT_EQ("a.b.wav -> x.aac\r\n", RecordOf(kFake, "C:\\w\\a.b.wav", "x.aac"));
+    EXPECT_EQ(" -> \r\n", RecordOf(kFake, "", ""));
     EXPECT_EQ((std::vector<std::string>{kFake, "", ""}), Report().argv)
         << "empty paths are passed on as empty arguments";
-}
-
-TEST(BuildCommandLine, QuotesOnlyThePaths) {
-    EXPECT_EQ(R"(varlo.exe "C:\wav\song.wav" "C:\wav\song.aac" >varloGui0.tmp 2>varloGuiErr0.tmp)",
-              BuildCommandLine("varlo.exe", R"(C:\wav\song.wav)", R"(C:\wav\song.aac)",
-                               "varloGui0.tmp", "varloGuiErr0.tmp"));
-    EXPECT_EQ(R"(my conv "" "" >o 2>e)", BuildCommandLine("my conv", "", "", "o", "e"));
 }
 
 TEST_F(ConverterRunTest, CaptureNamesSkipExistingFiles) {
     test::WriteFile("varloGui0.tmp", "keep 0");
     test::WriteFile("varloGui1.tmp", "keep 1");
-    EXPECT_EQ("varloGui2.tmp", PickCaptureName(kOutputCapturePattern));
-    EXPECT_EQ("varloGuiErr0.tmp", PickCaptureName(kErrorCapturePattern));
-
-    RunConverter(kFake, "a.wav", "a.aac");
+    RecordOf(kFake, "a.wav", "a.aac");
     EXPECT_EQ(Here("varloGui2.tmp"), Report().stdoutTarget);
     EXPECT_EQ(Here("varloGuiErr0.tmp"), Report().stderrTarget);
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
@@ -131,10 +131,9 @@ TEST_F(ConverterRunTest, WithAllHundredNamesTakenNumber99IsOverwrittenAndRemoved
         before.insert("varloGui" + std::to_string(n) + ".tmp");
         test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
     }
-    EXPECT_EQ("varloGui99.tmp", PickCaptureName(kOutputCapturePattern));
     Prints("new\n");
 
-    EXPECT_EQ("a -> b\r\nnew\r\n", RunConverter(kFake, "a", "b")) << "old content is gone";
+    EXPECT_EQ("a -> b\r\nnew\r\n", RecordOf(kFake, "a", "b")) << "old content is gone";
     EXPECT_EQ(Here("varloGui99.tmp"), Report().stdoutTarget);
     before.erase("varloGui99.tmp");
     EXPECT_EQ(before, m_folder.Names());
@@ -152,7 +151,7 @@ TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
     for (const auto& b : behaviours) {
         SCOPED_TRACE(std::string(b.variable) + "=" + b.value);
         ::setenv(b.variable, b.value, 1);
-        const std::string record = RunConverter(kFake, "a", "b");
+        const std::string record = RecordOf(kFake, "a", "b");
         ::unsetenv(b.variable);
         EXPECT_EQ(0u, record.find("a -> b\r\nerr\r\n" + std::string(99, 'x') + "\r\n"));
         EXPECT_EQ(Names{}, m_folder.Names());
@@ -173,15 +172,15 @@ TEST_F(ConverterRunTest, MissingConverterIsReportedUnderTheHeader) {
         {"\"\" a", "\"\": No such file or directory"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ("a.wav -> a.aac\r\n" + c.line + "\r\n",
-                  RunConverter(c.converter, "a.wav", "a.aac"))
+        EXPECT_EQ("a.wav -> a.aac\r\n" + c.line + "\r\n" + kNotStarted,
+                  RecordOf(c.converter, "a.wav", "a.aac"))
             << "converter: [" << c.converter << "]";
         EXPECT_EQ(Names{"folder"}, m_folder.Names());
     }
 }
 
 TEST_F(ConverterRunTest, ConverterTextCarriesLeadingArguments) {
-    RunConverter(kFake + " -nostdin  -y\t-i", "in.wav", "out.aac");
+    RecordOf(kFake + " -nostdin  -y\t-i", "in.wav", "out.aac");
     EXPECT_EQ((std::vector<std::string>{kFake, "-nostdin", "-y", "-i", "in.wav", "out.aac"}),
               Report().argv);
 
@@ -189,7 +188,7 @@ TEST_F(ConverterRunTest, ConverterTextCarriesLeadingArguments) {
     ASSERT_TRUE(std::filesystem::create_directory(m_controls.Path() + "/my conv"));
     const std::string program = m_controls.Path() + "/my conv/fake conv";
     ASSERT_EQ(0, ::symlink(kFake.c_str(), program.c_str()));
-    RunConverter("\"" + program + "\" -q \"two words\" \"\"", "in.wav", "out.aac");
+    RecordOf("\"" + program + "\" -q \"two words\" \"\"", "in.wav", "out.aac");
     EXPECT_EQ((std::vector<std::string>{program, "-q", "two words", "", "in.wav", "out.aac"}),
               Report().argv);
 }
@@ -202,14 +201,14 @@ TEST_F(ConverterRunTest, BareProgramNameIsLookedUpAlongPathOnly) {
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", ("/nonexistent:" + bin).c_str(), 1);
 
-    const std::string found = RunConverter("fakeconv", "a", "b");
+    const std::string found = RecordOf("fakeconv", "a", "b");
     const bool ranFromPath = Ran();
-    const std::string notFound = RunConverter("localconv", "a", "b");
+    const std::string notFound = RecordOf("localconv", "a", "b");
     ::setenv("PATH", savedPath.c_str(), 1);
 
     EXPECT_EQ("a -> b\r\n", found);
     EXPECT_TRUE(ranFromPath);
-    EXPECT_EQ("a -> b\r\nlocalconv: No such file or directory\r\n", notFound)
+    EXPECT_EQ("a -> b\r\nlocalconv: No such file or directory\r\n" + kNotStarted, notFound)
         << "the current folder is not searched unless PATH names it";
 }
 
@@ -240,7 +239,7 @@ TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
     };
     for (const std::string& name : names) {
         const std::string output = name + ".aac";
-        RunConverter(kFake, name, output);
+        RecordOf(kFake, name, output);
         std::vector<std::string> argv = Report().argv;
         ASSERT_EQ(3u, argv.size()) << name;
         EXPECT_EQ(name, argv[1]);
@@ -251,8 +250,8 @@ TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
 }
 
 TEST_F(ConverterRunTest, NulByteInAPathIsRefusedNotCut) {
-    EXPECT_EQ("a\0b.wav -> b.aac\r\n"s + kFake + ": Invalid argument\r\n",
-              RunConverter(kFake, "a\0b.wav"s, "b.aac"));
+    EXPECT_EQ("a\0b.wav -> b.aac\r\n"s + kFake + ": Invalid argument\r\n" + kNotStarted,
+              RecordOf(kFake, "a\0b.wav"s, "b.aac"));
     EXPECT_FALSE(Ran()) << "the converter must not see a shortened name";
     EXPECT_EQ(Names{}, m_folder.Names());
 }
@@ -262,7 +261,8 @@ TEST_F(ConverterRunTest, CaptureThatCannotBeCreatedIsReportedAndNothingRuns) {
     for (int n = 0; n <= 99; ++n) {
         ASSERT_EQ(0, ::mkdir(("varloGui" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
-    EXPECT_EQ("a -> b\r\nvarloGui99.tmp: Is a directory\r\n", RunConverter(kFake, "a", "b"));
+    EXPECT_EQ("a -> b\r\nvarloGui99.tmp: Is a directory\r\n" + kNotStarted,
+              RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_EQ(100u, m_folder.Names().size());
 }
@@ -271,15 +271,16 @@ TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
     for (int n = 0; n <= 99; ++n) {
         ASSERT_EQ(0, ::mkdir(("varloGuiErr" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
-    EXPECT_EQ("a -> b\r\nvarloGuiErr99.tmp: Is a directory\r\n", RunConverter(kFake, "a", "b"));
+    EXPECT_EQ("a -> b\r\nvarloGuiErr99.tmp: Is a directory\r\n" + kNotStarted,
+              RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_FALSE(PathExists("varloGui0.tmp"));
 }
 
 TEST_F(ConverterRunTest, CurrentFolderThatIsGoneIsReported) {
     ASSERT_EQ(0, ::rmdir(m_folder.Path().c_str()));
-    EXPECT_EQ("a -> b\r\nvarloGui0.tmp: No such file or directory\r\n",
-              RunConverter(kFake, "a", "b"));
+    EXPECT_EQ("a -> b\r\nvarloGui0.tmp: No such file or directory\r\n" + kNotStarted,
+              RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
 }
 
@@ -293,8 +294,8 @@ TEST_F(ConverterRunTest, ReadOnlyCurrentFolderIsReported) {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
             ::_exit(2);
         }
-        const std::string record = RunConverter(kFake, "a", "b");
-        ::_exit(record == "a -> b\r\nvarloGui0.tmp: Permission denied\r\n" ? 0 : 1);
+        const std::string record = RecordOf(kFake, "a", "b");
+        ::_exit(record == "a -> b\r\nvarloGui0.tmp: Permission denied\r\n" + kNotStarted ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(child, ::waitpid(child, &status, 0));
@@ -306,35 +307,34 @@ TEST_F(ConverterRunTest, ReadOnlyCurrentFolderIsReported) {
 
 // Stands in for a converter run whose capture turns unreadable: the capture's descriptor is
 // replaced by one of a folder, which cannot be read.
-Interpreter BreakCapture(bool errorCapture) {
+ConverterStarter BreakCapture(bool errorCapture) {
     return [errorCapture](const std::string&, const std::string&, const std::string&,
-                          CaptureHandles captures) {
+                          CaptureHandles captures, CConverterProcess&) {
         int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         [[maybe_unused]] ssize_t written = ::write(static_cast<int>(captures.output), "lost\n", 5);
         ::dup2(folder, static_cast<int>(errorCapture ? captures.error : captures.output));
         ::close(folder);
+        return CStatus();
     };
 }
 
 TEST_F(ConverterRunTest, ReadErrorAbandonsTheConversionAndKeepsTheCaptures) {
-    try {
-        RunConverter(kFake, "a", "b", BreakCapture(/*errorCapture=*/true));
-        FAIL() << "a read error must abandon the conversion";
-    } catch (const CCaptureReadError& e) {
-        EXPECT_EQ(Here("varloGuiErr0.tmp"), e.CapturePath());
-        EXPECT_EQ(EISDIR, e.Error());
-    }
+    std::string record;
+    const CStatus status =
+        RunConverter(kFake, "a", "b", record, BreakCapture(/*errorCapture=*/true));
+    EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode()) << "a read error abandons the record";
+    EXPECT_EQ(Here("varloGuiErr0.tmp"), status.Subject());
+    EXPECT_EQ(EISDIR, status.SystemError());
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGuiErr0.tmp"}), m_folder.Names());
     EXPECT_EQ("lost\n", test::ReadFile("varloGui0.tmp"));
 }
 
 TEST_F(ConverterRunTest, ReadErrorInOutputCaptureKeepsOnlyThatCapture) {
-    try {
-        RunConverter(kFake, "a", "b", BreakCapture(/*errorCapture=*/false));
-        FAIL() << "a read error must abandon the conversion";
-    } catch (const CCaptureReadError& e) {
-        EXPECT_EQ(Here("varloGui0.tmp"), e.CapturePath());
-    }
+    std::string record;
+    const CStatus status =
+        RunConverter(kFake, "a", "b", record, BreakCapture(/*errorCapture=*/false));
+    EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode());
+    EXPECT_EQ(Here("varloGui0.tmp"), status.Subject());
     EXPECT_EQ(Names{"varloGui0.tmp"}, m_folder.Names());
 }
 
@@ -342,12 +342,12 @@ TEST_F(ConverterRunTest, CapturesAreCreatedExclusively) {
     test::WriteFile("taken", "mine");
     ASSERT_EQ(0, ::symlink("taken", "link"));
     CCaptureFile capture;
-    EXPECT_EQ(CCaptureFile::CreateResult::NameTaken, capture.Create("taken", false));
+    EXPECT_EQ(CStatus::Code::NameTaken, capture.Create("taken", false).GetCode());
     EXPECT_EQ("mine", test::ReadFile("taken"));
-    EXPECT_EQ(CCaptureFile::CreateResult::Failed, capture.Create("link", true))
+    EXPECT_EQ(CStatus::Code::Failed, capture.Create("link", true).GetCode())
         << "overwriting must not follow a link";
     EXPECT_EQ("mine", test::ReadFile("taken"));
-    EXPECT_EQ(CCaptureFile::CreateResult::Created, capture.Create("taken", true));
+    EXPECT_TRUE(capture.Create("taken", true).Ok());
     EXPECT_EQ("", test::ReadFile("taken"));
     capture.Remove();
     EXPECT_EQ(Names{"link"}, m_folder.Names());
@@ -361,7 +361,7 @@ TEST_F(ConverterRunTest, TwoCopiesInOneFolderNeverShareACapture) {
         test::WriteFile(says, marker + "\n");
         ::setenv("FAKE_STDOUT_FILE", says.c_str(), 1);
         for (int i = 0; i < kRuns; ++i) {
-            if (RunConverter(kFake, "a", "b") != "a -> b\r\n" + marker + "\r\n") {
+            if (RecordOf(kFake, "a", "b") != "a -> b\r\n" + marker + "\r\n") {
                 return false;
             }
         }

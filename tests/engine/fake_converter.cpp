@@ -11,7 +11,11 @@
 //   FAKE_BY_INPUT       when set, the input's file name chooses what it does: "exit-N",
 //                       "signal-N", "close-stdout", "bytes" (invalid UTF-8 and NUL bytes),
 //                       "print-50m" (50 MB in lines of 100 bytes), "replace-capture" (its
-//                       standard output capture is replaced by a folder before it prints)
+//                       standard output capture is replaced by a folder before it prints),
+//                       "sleep-N" (writes part of its output file, then takes N ms),
+//                       "stubborn" (ignores SIGTERM, starts a child that ignores it too and
+//                       prints "child <pid>" to standard error, writes part of its output file,
+//                       and never ends)
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,8 +57,12 @@ std::string LinkTarget(const std::string& link) {
 
 }  // namespace
 
+void StartOutput(const std::string& output) {
+    std::ofstream(output, std::ios::binary) << "partial";
+}
+
 // Behaviour chosen by the input's name, for chains where each file fails its own way.
-int ByInput(const std::string& input) {
+int ByInput(const std::string& input, const std::string& output) {
     const std::string name = input.substr(input.rfind('/') + 1);
     const auto starts = [&](const char* prefix) { return name.rfind(prefix, 0) == 0; };
     if (starts("exit-")) {
@@ -78,6 +86,23 @@ int ByInput(const std::string& input) {
         }
         for (int i = 0; i < 50; ++i) {
             WriteAll(STDOUT_FILENO, block);
+        }
+    } else if (starts("sleep-")) {
+        StartOutput(output);
+        ::usleep(static_cast<useconds_t>(std::stoi(name.substr(6))) * 1000);
+        WriteAll(STDOUT_FILENO, "slept\n");
+    } else if (starts("stubborn")) {
+        ::signal(SIGTERM, SIG_IGN);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (;;) {
+                ::pause();
+            }
+        }
+        WriteAll(STDERR_FILENO, "child " + std::to_string(child) + "\n");
+        StartOutput(output);
+        for (;;) {
+            ::pause();
         }
     } else if (starts("replace-capture")) {
         const std::string capture = LinkTarget("/proc/self/fd/1");
@@ -113,7 +138,7 @@ int main(int argc, char** argv) {
         std::ofstream(appendTo, std::ios::binary | std::ios::app) << fields;
     }
     if (!Env("FAKE_BY_INPUT").empty() && argc >= 3) {
-        return ByInput(argv[argc - 2]);
+        return ByInput(argv[argc - 2], argv[argc - 1]);
     }
 
     if (std::string out = Env("FAKE_STDOUT_FILE"); !out.empty()) {

@@ -10,6 +10,7 @@
 
 #include "engine/convert_controller.h"
 #include "engine/converter_run.h"
+#include "fake_view.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
 
@@ -29,21 +30,6 @@ constexpr bool kMemoryIsMeasurable = !__has_feature(address_sanitizer);
 constexpr bool kMemoryIsMeasurable = true;
 #endif
 
-// A window that only keeps its fields.
-class CFieldsView : public IConvertView {
-public:
-    std::string GetText(ConvertField field) override { return fields[field]; }
-    void SetText(ConvertField field, const std::string& text) override { fields[field] = text; }
-    void MoveCaretToEnd(ConvertField) override {}
-    void AppendLog(const std::string& text) override { fields[ConvertField::Log] += text; }
-    int GetAutoState() override { return 1; }
-    void SetAutoState(int) override {}
-    void SetCaption(const std::string&) override {}
-    void EnableDrop() override {}
-
-    std::map<ConvertField, std::string> fields;
-};
-
 class FaultsTest : public ::testing::Test {
 protected:
     FaultsTest() { ::setenv("FAKE_BY_INPUT", "1", 1); }
@@ -53,11 +39,16 @@ protected:
     std::string ConvertAll(const std::vector<std::string>& files) {
         CProfileStore store(m_folder.Path() + "/cfg/profile.ini");
         WriteExecFile(store, "varloGui", kFake);
-        CFieldsView view;
-        CConvertController controller(view, store);
+        WriteAutoExec(store, "varloGui", 1);
+        test::CFakeView view;
+        view.recording = false;
+        CWaitLoop loop;
+        CConversionRunner runner(loop);
+        CConvertController controller(view, store, runner);
         controller.SetArguments({"varloGui"});
         controller.Start();
         controller.FilesDropped(files);
+        EXPECT_TRUE(loop.RunUntil([&] { return !controller.Busy(); }, std::chrono::minutes(2)));
         EXPECT_TRUE(controller.Queue().empty());
         EXPECT_EQ("", view.fields[ConvertField::Input]) << "the chain ran to its end";
         return view.fields[ConvertField::Log];
@@ -77,8 +68,11 @@ TEST_F(FaultsTest, TheChainGoesOnPastConvertersThatFailCrashOrCloseTheirOutput) 
         ConvertAll({"exit-3.wav", "signal-11.wav", "signal-9.wav", "close-stdout.wav", "ok.wav"});
     EXPECT_EQ(
         "exit-3.wav -> exit-3.aac\r\nexiting\r\n"
+        "変換プログラムが終了コード 3 で終了しました。\r\n"
         "signal-11.wav -> signal-11.aac\r\ncrashing\r\n"
+        "変換プログラムがシグナル 11 (SIGSEGV) で異常終了しました。\r\n"
         "signal-9.wav -> signal-9.aac\r\ncrashing\r\n"
+        "変換プログラムがシグナル 9 (SIGKILL) で異常終了しました。\r\n"
         "close-stdout.wav -> close-stdout.aac\r\nstdout closed\r\n"
         "ok.wav -> ok.aac\r\nconverted ok.wav\r\n",
         log);

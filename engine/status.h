@@ -1,0 +1,43 @@
+// What an operation of the engine came to: done, or why not. One type for every failure of a
+// conversion, so that callers test one thing and show one kind of message.
+#pragma once
+
+#include <string>
+
+namespace varlo {
+
+class CStatus {
+public:
+    enum class Code {
+        Ok,
+        NameTaken,   // a file of that name exists already
+        NotStarted,  // the converter could not be started
+        ReadFailed,  // a capture that was opened could not be read
+        Failed,      // any other system error
+        Exception,   // something the program did not expect (memory exhausted, say)
+    };
+
+    CStatus() = default;
+
+    static CStatus Error(Code code, std::string subject, int systemError);
+    // A failure that no system error code describes; `text` is what the user is told.
+    static CStatus Unexpected(std::string text);
+
+    bool Ok() const { return m_code == Code::Ok; }
+    Code GetCode() const { return m_code; }
+    // The file or program the failure concerns.
+    const std::string& Subject() const { return m_subject; }
+    int SystemError() const { return m_systemError; }
+    // "subject: reason", as a record shows it.
+    std::string Message() const;
+
+private:
+    Code m_code = Code::Ok;
+    std::string m_subject;
+    int m_systemError = 0;
+};
+
+// The system's text for an error code, such as "Permission denied".
+std::string SystemErrorText(int error);
+
+}  // namespace varlo
