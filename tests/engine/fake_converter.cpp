@@ -15,7 +15,7 @@
 //                       "sleep-N" (writes part of its output file, then takes N ms),
 //                       "stubborn" (ignores SIGTERM, starts a child that ignores it too and
 //                       prints "child <pid>" to standard error, writes part of its output file,
-//                       and never ends)
+//                       and never ends; with FAKE_PIDS set, writes both pids to that file)
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +100,9 @@ int ByInput(const std::string& input, const std::string& output) {
             }
         }
         WriteAll(STDERR_FILENO, "child " + std::to_string(child) + "\n");
+        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
+            std::ofstream(pids) << ::getpid() << " " << child << "\n";
+        }
         StartOutput(output);
         for (;;) {
             ::pause();

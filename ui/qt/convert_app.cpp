@@ -1,5 +1,7 @@
 #include "convert_app.h"
 
+#include <QSessionManager>
+
 #include "convert_dialog.h"
 #include "file_chooser.h"
 #include "quit_signals.h"
@@ -25,6 +27,9 @@ int CConvertApp::Run() {
 
     CQuitSignals quit;
     QObject::connect(&quit, &CQuitSignals::QuitRequested, &dialog, &QDialog::reject);
+    // The desktop session is ending: there is no time to wait for converters to stop.
+    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &dialog,
+                     [&dialog](QSessionManager&) { dialog.EndSession(); });
 
     dialog.exec();  // how it ended does not matter
     return 0;

@@ -15,13 +15,12 @@
 #include <QScrollBar>
 #include <QSysInfo>
 #include <QTextCursor>
-#include <optional>
+#include <QTimer>
+#include <algorithm>
 
 #include "about_dialog.h"
 #include "dialog_texts.h"
 #include "dialog_units.h"
-#include "engine/converter_run.h"
-#include "engine/path_parts.h"
 #include "res/resource.h"
 #include "text_boundary.h"
 #include "uri_list.h"
@@ -52,40 +51,56 @@ constexpr ControlPlace kTemplate[] = {
 constexpr int kTemplateWidth = 214;
 constexpr int kTemplateHeight = 144;
 
-// Repainting the log for every record of a long chain would cost more than the conversions.
-constexpr qint64 kChainRepaintMs = 40;
-
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// Shows the busy cursor for as long as it lives.
-class CBusyCursor {
-public:
-    CBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CBusyCursor() { QApplication::restoreOverrideCursor(); }
-    CBusyCursor(const CBusyCursor&) = delete;
-    CBusyCursor& operator=(const CBusyCursor&) = delete;
-};
+// How a control follows the window when it grows: the log takes all the room there is, the
+// fields take the width, and what stands to their right moves with the right edge.
+enum class Anchor { Fixed, Right, Stretch, Fill };
+
+Anchor AnchorOf(int id) {
+    switch (id) {
+        case IDC_LOG:
+            return Anchor::Fill;
+        case IDC_INPUT:
+        case IDC_OUTPUT:
+        case IDC_EXEC:
+            return Anchor::Stretch;
+        case IDC_BROWSE_INPUT:
+        case IDC_BROWSE_OUTPUT:
+        case IDC_BROWSE_EXEC:
+        case IDCANCEL:
+            return Anchor::Right;
+        default:
+            return Anchor::Fixed;
+    }
+}
 
 }  // namespace
 
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
-                               ConverterRunner runner, QWidget* parent)
+                               IConversionRunner* runner, QWidget* parent)
     : QDialog(parent, kMainWindowFlags),
-      m_controller(*this, profile, std::move(runner)),
+      m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
       m_icon(ApplicationIcon()),
       m_chooser(chooser) {
     setWindowTitle(Text(texts::kMainCaption));
     setWindowIcon(m_icon);
     setFont(DialogFont());
     CreateControls();
-    setFixedSize(CDialogUnits(font()).ToPixels(kTemplateWidth, kTemplateHeight));
+    // The template's size is the least; a larger window gives the log the room.
+    const QSize least = CDialogUnits(font()).ToPixels(kTemplateWidth, kTemplateHeight);
+    setMinimumSize(least);
+    setSizeGripEnabled(true);
+    resize(least);
 }
 
 CConvertDialog::~CConvertDialog() {
     // A dialog destroyed without being closed (its owner went away) still saves its settings.
-    ShutdownOnce();
+    if (m_initialized) {
+        m_controller.Shutdown();
+    }
 }
 
 void CConvertDialog::CreateControls() {
@@ -99,20 +114,21 @@ void CConvertDialog::CreateControls() {
     m_outputEdit = new QLineEdit(this);
     auto* browseOutput = new QPushButton(Text(texts::kBrowse), this);
     auto* execLabel = new QLabel(Text(texts::kExecLabel), this);
-    m_execEdit = new QLineEdit(this);
+    m_converterEdit = new QLineEdit(this);
     auto* browseExec = new QPushButton(Text(texts::kBrowse), this);
     m_logEdit = new QPlainTextEdit(this);
     m_autoCheck = new QCheckBox(Text(texts::kAuto), this);
 
-    QWidget* const inOrder[] = {convert,     exit,         inputLabel,   m_inputEdit, browseInput,
-                                outputLabel, m_outputEdit, browseOutput, execLabel,   m_execEdit,
-                                browseExec,  m_logEdit,    m_autoCheck};
-    const CDialogUnits units(font());
+    QWidget* const inOrder[] = {
+        convert,     exit,         inputLabel,   m_inputEdit, browseInput,
+        outputLabel, m_outputEdit, browseOutput, execLabel,   m_converterEdit,
+        browseExec,  m_logEdit,    m_autoCheck};
+    m_convertButton = convert;
+    m_templateControls.assign(std::begin(inOrder), std::end(inOrder));
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < std::size(kTemplate); ++i) {
         const ControlPlace& place = kTemplate[i];
         QWidget* control = inOrder[i];
-        control->setGeometry(units.ToPixels(place.x, place.y, place.width, place.height));
         if (place.id == kNoId) {
             continue;
         }
@@ -129,7 +145,7 @@ void CConvertDialog::CreateControls() {
     browseInput->setObjectName(QStringLiteral("IDC_BROWSE_INPUT"));
     m_outputEdit->setObjectName(QStringLiteral("IDC_OUTPUT"));
     browseOutput->setObjectName(QStringLiteral("IDC_BROWSE_OUTPUT"));
-    m_execEdit->setObjectName(QStringLiteral("IDC_EXEC"));
+    m_converterEdit->setObjectName(QStringLiteral("IDC_EXEC"));
     browseExec->setObjectName(QStringLiteral("IDC_BROWSE_EXEC"));
     m_logEdit->setObjectName(QStringLiteral("IDC_LOG"));
     m_autoCheck->setObjectName(QStringLiteral("IDC_AUTO"));
@@ -137,15 +153,17 @@ void CConvertDialog::CreateControls() {
     // A screen reader names each field by its label, and the log by what it is for.
     inputLabel->setBuddy(m_inputEdit);
     outputLabel->setBuddy(m_outputEdit);
-    execLabel->setBuddy(m_execEdit);
+    execLabel->setBuddy(m_converterEdit);
+    convert->setAccessibleName(Text(texts::kConvert));
     m_inputEdit->setAccessibleName(Text(texts::kInputLabel));
     m_outputEdit->setAccessibleName(Text(texts::kOutputLabel));
-    m_execEdit->setAccessibleName(Text(texts::kExecLabel));
+    m_converterEdit->setAccessibleName(Text(texts::kExecLabel));
     m_logEdit->setAccessibleName(Text(texts::kLogTip));
 
     // The whole window is the drop target: the fields must not take a drop as pasted text.
-    for (QWidget* field : {static_cast<QWidget*>(m_inputEdit), static_cast<QWidget*>(m_outputEdit),
-                           static_cast<QWidget*>(m_execEdit), static_cast<QWidget*>(m_logEdit)}) {
+    for (QWidget* field :
+         {static_cast<QWidget*>(m_inputEdit), static_cast<QWidget*>(m_outputEdit),
+          static_cast<QWidget*>(m_converterEdit), static_cast<QWidget*>(m_logEdit)}) {
         field->setAcceptDrops(false);
     }
     m_logEdit->viewport()->setAcceptDrops(false);
@@ -158,16 +176,11 @@ void CConvertDialog::CreateControls() {
     m_logEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_logEdit->setUndoRedoEnabled(false);  // nothing to undo, and it would keep every record twice
 
-    connect(convert, &QPushButton::clicked, this,
-            [this] { Act([this] { m_controller.ConvertClicked(); }); });
+    connect(convert, &QPushButton::clicked, this, [this] { m_controller.ConvertClicked(); });
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     connect(browseInput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Input); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Output); });
     connect(browseExec, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Converter); });
-}
-
-void CConvertDialog::SetCommandLine(const std::string& commandLine) {
-    m_controller.SetCommandLine(commandLine);
 }
 
 void CConvertDialog::SetArguments(std::vector<std::string> arguments) {
@@ -186,86 +199,64 @@ void CConvertDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void CConvertDialog::InitDialog() {
-    m_initialized = true;
-    Act([this] {
-        m_controller.Start();
-        m_inputEdit->setToolTip(Text(texts::kInputTip));
-        m_outputEdit->setToolTip(Text(texts::kOutputTip));
-        m_execEdit->setToolTip(Text(texts::kExecTip));
-        m_autoCheck->setToolTip(Text(texts::kAutoTip));
-        Control(IDOK)->setToolTip(Text(texts::kConvertTip));
-        Control(IDCANCEL)->setToolTip(Text(texts::kExitTip));
-        m_logEdit->setToolTip(Text(texts::kLogTip));
-        // With auto-convert on, the whole command line converts here, before the window shows.
-        m_controller.StartQueue();
-    });
-    Control(IDOK)->setFocus();  // the first tab stop, as in every dialog
+void CConvertDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    const CDialogUnits units(font());
+    const QSize least = units.ToPixels(kTemplateWidth, kTemplateHeight);
+    const int grownX = std::max(0, width() - least.width());
+    const int grownY = std::max(0, height() - least.height());
+    for (std::size_t i = 0; i < m_templateControls.size(); ++i) {
+        const ControlPlace& place = kTemplate[i];
+        QRect box = units.ToPixels(place.x, place.y, place.width, place.height);
+        switch (AnchorOf(place.id)) {
+            case Anchor::Fill:
+                box.setHeight(box.height() + grownY);
+                [[fallthrough]];
+            case Anchor::Stretch:
+                box.setWidth(box.width() + grownX);
+                break;
+            case Anchor::Right:
+                box.translate(grownX, 0);
+                break;
+            case Anchor::Fixed:
+                break;
+        }
+        m_templateControls[i]->setGeometry(box);
+    }
 }
 
-void CConvertDialog::Act(std::function<void()> work, bool busyCursor) {
-    m_pending.push_back({std::move(work), busyCursor});
-    if (m_busy) {
-        return;
-    }
-    m_busy = true;
-    while (!m_pending.empty()) {
-        const Work next = std::move(m_pending.front());
-        m_pending.pop_front();
-        std::optional<CCaptureReadError> failure;
-        {
-            std::optional<CBusyCursor> cursor;
-            if (next.busyCursor) {
-                cursor.emplace();
-            }
-            try {
-                next.run();
-            } catch (const CCaptureReadError& error) {
-                failure = error;  // the conversion is abandoned; say so once the cursor is back
-            }
-        }
-        if (failure) {
-            ShowReadError(*failure);
-        }
-    }
-    m_busy = false;
+void CConvertDialog::InitDialog() {
+    m_initialized = true;
+    m_controller.Start();
+    m_inputEdit->setToolTip(Text(texts::kInputTip));
+    m_outputEdit->setToolTip(Text(texts::kOutputTip));
+    m_converterEdit->setToolTip(Text(texts::kExecTip));
+    m_autoCheck->setToolTip(Text(texts::kAutoTip));
+    Control(IDOK)->setToolTip(Text(texts::kConvertTip));
+    Control(IDCANCEL)->setToolTip(Text(texts::kExitTip));
+    m_logEdit->setToolTip(Text(texts::kLogTip));
+    Control(IDOK)->setFocus();  // the first tab stop, as in every dialog
+    // The window shows first; the command line's files load (and convert) from the event loop.
+    QTimer::singleShot(0, this, [this] { m_controller.StartQueue(); });
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
-    Act(
-        [this, kind] {
-            const std::optional<std::string> path = m_chooser.Choose(kind, this);
-            if (!path) {
-                return;
-            }
-            CBusyCursor busy;
-            switch (kind) {
-                case FileDialogKind::Input:
-                    m_controller.InputChosen(*path);
-                    break;
-                case FileDialogKind::Output:
-                    m_controller.OutputChosen(*path);
-                    break;
-                case FileDialogKind::Converter:
-                    m_controller.ConverterChosen(*path);
-                    break;
-            }
-        },
-        /*busyCursor=*/false);
+    if (const std::optional<std::string> path = m_chooser.Choose(kind, this)) {
+        m_controller.FileChosen(kind, *path);
+    }
 }
 
 void CConvertDialog::done(int result) {
-    Act([this, result] {
-        ShutdownOnce();
+    if (!m_initialized || m_closing || m_controller.RequestClose()) {
+        m_closing = true;
         QDialog::done(result);
-    });
+    }
 }
 
-void CConvertDialog::ShutdownOnce() {
-    if (m_initialized && !m_shutDown) {
-        m_shutDown = true;
-        m_controller.Shutdown();
-    }
+void CConvertDialog::EndSession() {
+    m_controller.EndSession();
+    m_closing = true;
+    QDialog::done(QDialog::Rejected);
 }
 
 void CConvertDialog::dragEnterEvent(QDragEnterEvent* event) {
@@ -290,7 +281,7 @@ void CConvertDialog::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    Act([this, paths = std::move(paths)] { m_controller.FilesDropped(paths); });
+    m_controller.FilesDropped(paths);
 }
 
 void CConvertDialog::contextMenuEvent(QContextMenuEvent* event) {
@@ -305,14 +296,6 @@ void CConvertDialog::ShowAbout() {
     about.exec();
 }
 
-void CConvertDialog::ShowReadError(const CCaptureReadError& error) {
-    const QString program = ToQString(m_controller.Section());
-    QMessageBox box(QMessageBox::Critical, program,
-                    Text(texts::kReadError).arg(ToQString(error.CapturePath())), QMessageBox::Ok,
-                    this);
-    box.exec();
-}
-
 QLineEdit* CConvertDialog::PathField(ConvertField field) const {
     switch (field) {
         case ConvertField::Input:
@@ -320,7 +303,7 @@ QLineEdit* CConvertDialog::PathField(ConvertField field) const {
         case ConvertField::Output:
             return m_outputEdit;
         case ConvertField::Converter:
-            return m_execEdit;
+            return m_converterEdit;
         case ConvertField::Log:
             break;
     }
@@ -363,11 +346,6 @@ void CConvertDialog::AppendLog(const std::string& text) {
     m_logEdit->ensureCursorVisible();
     // The caret is on the last line: show the very end, not just enough to touch it.
     m_logEdit->verticalScrollBar()->setValue(m_logEdit->verticalScrollBar()->maximum());
-    // Nothing else is handled during a chain, but each record should show as it comes.
-    if (isVisible() && (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= kChainRepaintMs)) {
-        m_logEdit->repaint();
-        m_sinceRepaint.start();
-    }
 }
 
 int CConvertDialog::GetAutoState() {
@@ -384,6 +362,33 @@ void CConvertDialog::SetCaption(const std::string& text) {
 
 void CConvertDialog::EnableDrop() {
     setAcceptDrops(true);
+}
+
+void CConvertDialog::SetBusy(bool busy) {
+    const QString text = Text(busy ? texts::kStop : texts::kConvert);
+    m_convertButton->setText(text);
+    m_convertButton->setAccessibleName(text);
+    for (QLineEdit* field : {m_inputEdit, m_outputEdit, m_converterEdit}) {
+        field->setReadOnly(busy);
+    }
+    for (int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDC_BROWSE_EXEC}) {
+        Control(id)->setEnabled(!busy);
+    }
+}
+
+void CConvertDialog::SetProgress(std::size_t, std::size_t) {
+    // The caption shows how far the work has come; Linux task bars have nothing more to show.
+}
+
+void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, ToQString(caption), ToQString(message), QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+void CConvertDialog::CloseWindow() {
+    m_closing = true;
+    QDialog::done(QDialog::Rejected);
 }
 
 }  // namespace varlo

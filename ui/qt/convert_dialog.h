@@ -3,37 +3,36 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QIcon>
-#include <deque>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/convert_controller.h"
 #include "file_chooser.h"
+#include "qt_event_loop.h"
 
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace varlo {
-
-class CCaptureReadError;
 
 class CConvertDialog : public QDialog, public IConvertView {
     Q_OBJECT
 
 public:
+    // Converters run as processes unless `runner` stands in for them.
     CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
-                   ConverterRunner runner = CConvertController::DefaultRunner(),
-                   QWidget* parent = nullptr);
+                   IConversionRunner* runner = nullptr, QWidget* parent = nullptr);
     ~CConvertDialog() override;
 
-    // The program's raw command line (Windows form), or its arguments, program path first.
-    void SetCommandLine(const std::string& commandLine);
+    // The program's arguments, program path first.
     void SetArguments(std::vector<std::string> arguments);
+    const CConvertController& Controller() const { return m_controller; }
+    // The desktop session ends: conversions are ended and the settings saved before this returns.
+    void EndSession();
 
     // The control with a resource identifier (IDOK, IDC_INPUT, …), or nullptr.
     QWidget* Control(int id) const;
@@ -46,14 +45,19 @@ public:
     void SetAutoState(int value) override;
     void SetCaption(const std::string& text) override;
     void EnableDrop() override;
+    void SetBusy(bool busy) override;
+    void SetProgress(std::size_t done, std::size_t total) override;
+    void ShowError(const std::string& caption, const std::string& message) override;
+    void CloseWindow() override;
 
 public slots:
-    // Every way out (Exit, Esc, the close box, a quit signal) ends here: the settings are saved
-    // once, while the fields still hold their texts.
+    // Every way out (Exit, Esc, the close box, a quit signal) ends here: running conversions are
+    // stopped first, and the settings are saved once, while the fields still hold their texts.
     void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -62,34 +66,26 @@ protected:
 private:
     void CreateControls();
     void InitDialog();
-    // Runs an event's work, or, while another is under way (a conversion chain), queues it to run
-    // afterwards in order: one event can never start a conversion inside another.
-    void Act(std::function<void()> work, bool busyCursor = true);
     void Browse(FileDialogKind kind);
     void ShowAbout();
-    void ShowReadError(const CCaptureReadError& error);
-    void ShutdownOnce();
     QLineEdit* PathField(ConvertField field) const;
 
+    CQtEventLoop m_loop;
+    CConversionRunner m_processRunner{m_loop};
     CConvertController m_controller;
     QCheckBox* m_autoCheck = nullptr;
     QPlainTextEdit* m_logEdit = nullptr;
-    QLineEdit* m_execEdit = nullptr;
+    QLineEdit* m_converterEdit = nullptr;
     QLineEdit* m_inputEdit = nullptr;
     QLineEdit* m_outputEdit = nullptr;
+    QPushButton* m_convertButton = nullptr;
     QIcon m_icon;
 
     IFileChooser& m_chooser;
     std::map<int, QWidget*> m_controls;
-    struct Work {
-        std::function<void()> run;
-        bool busyCursor;
-    };
-    std::deque<Work> m_pending;
-    QElapsedTimer m_sinceRepaint;
-    bool m_busy = false;
+    std::vector<QWidget*> m_templateControls;  // in the template's order
     bool m_initialized = false;
-    bool m_shutDown = false;
+    bool m_closing = false;  // the controller has agreed to the close
 };
 
 }  // namespace varlo

@@ -5,6 +5,8 @@ namespace varlo::texts {
 
 inline constexpr char kMainCaption[] = "varloGui";
 inline constexpr char kConvert[] = "変換";
+// The Convert button while conversions run.
+inline constexpr char kStop[] = "中止";
 inline constexpr char kExit[] = "終了";
 inline constexpr char kInputLabel[] = "入力";
 inline constexpr char kOutputLabel[] = "出力";
@@ -26,9 +28,6 @@ inline constexpr char kAboutCaption[] = "varloGuiのﾊﾞｰｼﾞｮﾝ情報"
 inline constexpr char kAboutVersion[] = "varloGui Version 1.4";
 inline constexpr char kAboutSecondLine[] = "WAV を AAC に変換するフロントエンド";
 inline constexpr char kOk[] = "OK";
-
-// %1 is the full path of the capture that could not be read.
-inline constexpr char kReadError[] = "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。";
 
 // The dialog font and the Japanese fonts that stand in for it where it is missing.
 inline constexpr const char* kFontFamilies[] = {

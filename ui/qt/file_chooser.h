@@ -5,12 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "engine/convert_controller.h"
+
 class QFileInfo;
 class QWidget;
 
 namespace varlo {
-
-enum class FileDialogKind { Input, Output, Converter };
 
 class IFileChooser {
 public:

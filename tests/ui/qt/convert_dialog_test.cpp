@@ -17,7 +17,7 @@
 #include <QTimer>
 
 #include "drop.h"
-#include "engine/converter_run.h"
+#include "fake_runner.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -71,29 +71,28 @@ void WhenModalShows(std::function<void(QWidget*)> answer) {
 
 class ConvertDialogTest : public ::testing::Test {
 protected:
-    ConvertDialogTest() { WriteExecFile(m_store, "varloGui", "conv"); }
-
     // The dialog as the program starts it, with arguments and auto-convert as given.
     CConvertDialog& Open(Strings arguments = {}, int autoExec = 0) {
         WriteAutoExec(m_store, "varloGui", autoExec);
         arguments.insert(arguments.begin(), "/usr/bin/varloGui");
-        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
         m_dialog->SetArguments(arguments);
         m_dialog->show();
+        QCoreApplication::processEvents();  // the command line loads once the window shows
         return *m_dialog;
     }
 
-    ConverterRunner Runner() {
-        return [this](const std::string& converter, const std::string& input,
-                      const std::string& output) {
-            m_runs.push_back(converter + "|" + input + "|" + output);
-            if (m_duringRun) {
-                m_duringRun();
+    // Conversions end as they start, unless a test takes over with m_runner.answer = nullptr.
+    ConvertDialogTest() {
+        WriteExecFile(m_store, "varloGui", "conv");
+        m_runner.answer = [this](const test::CFakeRunner::Started& run, std::string& record) {
+            m_runs.push_back(run.converter + "|" + run.input + "|" + run.output);
+            if (run.input == m_unreadable) {
+                return CStatus::Error(CStatus::Code::ReadFailed,
+                                      m_folder.Path() + "/varloGuiErr0.tmp", 5);
             }
-            if (input == m_unreadable) {
-                throw CCaptureReadError(m_folder.Path() + "/varloGuiErr0.tmp", 5);
-            }
-            return "rec " + input + "\r\n";
+            record = "rec " + run.input + "\r\n";
+            return CStatus();
         };
     }
 
@@ -115,7 +114,7 @@ protected:
     CFakeChooser m_chooser;
     Strings m_runs;
     std::string m_unreadable = "\x01none";
-    std::function<void()> m_duringRun;
+    test::CFakeRunner m_runner;
     std::unique_ptr<CConvertDialog> m_dialog;
 };
 
@@ -145,7 +144,7 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTemplatePutsThemWithTheirTexts) {
     EXPECT_GT(units.BaseX(), 2);
     EXPECT_GT(units.BaseY(), 8);
     EXPECT_EQ(units.ToPixels(214, 144), m_dialog->size());
-    EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize()) << "fixed size";
+    EXPECT_EQ(m_dialog->size(), m_dialog->minimumSize()) << "it may grow, never shrink below";
 
     QWidget* tabbed = Control(IDOK);
     for (const auto& c : controls) {
@@ -183,9 +182,10 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTemplatePutsThemWithTheirTexts) {
 
 TEST_F(ConvertDialogTest, CaptionIsTheProgramsNameAndTheQueueLoadsAtStart) {
     WriteAutoExec(m_store, "myConv", 0);
-    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
     m_dialog->SetArguments({"/opt/myConv", "/w/a.wav", "/w/b.wav"});
     m_dialog->show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(U("myConv"), m_dialog->windowTitle());
     EXPECT_EQ("/w/a.wav", Text(IDC_INPUT));
     EXPECT_EQ("/w/a.aac", Text(IDC_OUTPUT));
@@ -400,30 +400,77 @@ TEST_F(ConvertDialogTest, LogKeepsBytesThatAreNotText) {
     EXPECT_EQ(record + record, m_dialog->GetText(ConvertField::Log));
 }
 
-TEST_F(ConvertDialogTest, InputDuringAChainWaitsUntilItEnds) {
-    Open({}, /*autoExec=*/1);
-    // While the first file converts, the user clicks Convert and drops another file.
-    bool first = true;
-    m_duringRun = [&] {
-        if (!first) {
-            return;
-        }
-        first = false;
-        QMetaObject::invokeMethod(Control<QPushButton>(IDOK), "click", Qt::QueuedConnection);
-        Drop("file:///w/late.wav\n", Over(IDC_OUTPUT));
-    };
-    Drop("file:///w/a.wav\nfile:///w/b.wav\n", Over(IDOK));
-    EXPECT_EQ((Strings{"conv|/w/a.wav|/w/a.aac", "conv|/w/b.wav|/w/b.aac",
-                       "conv|/w/late.wav|/w/late.aac"}),
-              m_runs)
-        << "the drop waits for the chain, then converts";
-    EXPECT_EQ("rec /w/late.wav\r\n", m_dialog->GetText(ConvertField::Log))
-        << "it found the queue the chain left empty, so it began a fresh log";
+TEST_F(ConvertDialogTest, TheWindowShowsBeforeTheCommandLineConverts) {
+    m_runner.answer = nullptr;
+    WriteAutoExec(m_store, "varloGui", 1);
+    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
+    m_dialog->SetArguments({"varloGui", "/w/a.wav", "/w/b.wav"});
+    m_dialog->show();
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_TRUE(m_runner.started.empty()) << "nothing converts before the window is up";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(1u, m_runner.started.size());
+    EXPECT_EQ(U("varloGui - 1/2"), m_dialog->windowTitle());
+}
 
-    QCoreApplication::processEvents();  // the click, acted on only now
-    EXPECT_EQ(4u, m_runs.size());
-    EXPECT_EQ("conv||", m_runs.back());
-    EXPECT_EQ("rec \r\n", m_dialog->GetText(ConvertField::Log)) << "a fresh log for the press";
+TEST_F(ConvertDialogTest, DuringAChainTheWindowAnswersAndTheButtonStops) {
+    Open({}, /*autoExec=*/1);
+    m_runner.answer = nullptr;
+    m_dialog->SetText(ConvertField::Log, "old");
+    Drop("file:///w/a.wav\nfile:///w/b.wav\n", Over(IDOK));
+    ASSERT_EQ(1u, m_runner.started.size());
+    auto* button = Control<QPushButton>(IDOK);
+    EXPECT_EQ(U("中止"), button->text());
+    EXPECT_EQ(U("中止"), button->accessibleName());
+    EXPECT_TRUE(Control<QLineEdit>(IDC_INPUT)->isReadOnly());
+    EXPECT_FALSE(Control(IDC_BROWSE_EXEC)->isEnabled());
+    EXPECT_EQ(U("varloGui - 1/2"), m_dialog->windowTitle());
+
+    // A drop joins the queue behind the running file and leaves the log alone.
+    Drop("file:///w/late.wav\n", Over(IDC_LOG));
+    EXPECT_EQ(U("varloGui - 1/3"), m_dialog->windowTitle());
+    m_runner.End(0, {}, "rec a\r\n");
+    ASSERT_EQ(2u, m_runner.started.size());
+    EXPECT_EQ("/w/b.wav", m_runner.started[1].input);
+    EXPECT_EQ("rec a\r\n", m_dialog->GetText(ConvertField::Log))
+        << "cleared once, by the first drop";
+
+    // 中止 stops the running file and drops the rest of the queue.
+    button->click();
+    EXPECT_TRUE(m_runner.started[1].stopped);
+    m_runner.End(1, {}, "rec b stopped\r\n");
+    EXPECT_EQ(2u, m_runner.started.size()) << "late.wav went with the stop";
+    EXPECT_EQ("rec a\r\nrec b stopped\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("", Text(IDC_INPUT));
+    EXPECT_EQ(U("変換"), button->text());
+    EXPECT_FALSE(Control<QLineEdit>(IDC_INPUT)->isReadOnly());
+    EXPECT_TRUE(Control(IDC_BROWSE_EXEC)->isEnabled());
+    EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
+}
+
+TEST_F(ConvertDialogTest, ClosingDuringAChainStopsItThenSavesAndCloses) {
+    Open({}, /*autoExec=*/1);
+    m_runner.answer = nullptr;
+    Drop("file:///w/a.wav\nfile:///w/b.wav\n", Over(IDOK));
+    m_dialog->reject();
+    EXPECT_TRUE(m_dialog->isVisible()) << "the converter is asked to stop first";
+    EXPECT_TRUE(m_runner.started[0].stopped);
+    m_runner.End(0, {}, "stopped\r\n");
+    EXPECT_FALSE(m_dialog->isVisible());
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec);
+    EXPECT_EQ(1u, m_runner.started.size());
+}
+
+TEST_F(ConvertDialogTest, TheLogTakesTheRoomOfALargerWindow) {
+    Open();
+    const QSize least = m_dialog->size();
+    const QRect log = Control(IDC_LOG)->geometry();
+    const QRect exit = Control(IDCANCEL)->geometry();
+    m_dialog->resize(least + QSize(300, 200));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.size() + QSize(300, 200), Control(IDC_LOG)->geometry().size());
+    EXPECT_EQ(exit.topLeft() + QPoint(300, 0), Control(IDCANCEL)->geometry().topLeft());
+    EXPECT_EQ(least, m_dialog->minimumSize());
 }
 
 }  // namespace

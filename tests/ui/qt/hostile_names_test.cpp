@@ -2,10 +2,12 @@
 // the program as arguments and dropped on its window: each reaches the converter byte for byte,
 // as one argument, and nothing else ever runs.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QTest>
 
 #include <chrono>
 #include <thread>
@@ -137,6 +139,7 @@ TEST_F(HostileNamesTest, DroppedNamesReachTheConverterByteForByte) {
     dialog.show();
 
     ASSERT_TRUE(test::DropUriList(dialog, uriList, dialog.rect().center()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Controller().Busy(); }, 60000));
 
     ExpectEveryNameReachedTheConverter();
     EXPECT_EQ(std::set<std::string>{}, m_folder.Names()) << "no capture may remain";
@@ -161,7 +164,7 @@ TEST_F(HostileNamesTest, ProgramArgumentsReachTheConverterByteForByte) {
     pid_t child = -1;
     ASSERT_EQ(0, posix_spawn(&child, VARLOGUI_PATH, nullptr, nullptr, argv.data(), envp.data()));
 
-    // With auto-convert on, every argument converts before the window shows.
+    // With auto-convert on, every argument converts once the window shows.
     for (int i = 0; i < 400 && Runs(Notes()).size() < m_paths.size(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }

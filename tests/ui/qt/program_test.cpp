@@ -62,6 +62,9 @@ TEST(Program, ConvertsAWavFileWithFfmpegThroughTheWindow) {
     CConvertDialog dialog(store, chooser);
     dialog.SetArguments({"varloGui", folder.Path() + "/tone take.wav"});
     dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !dialog.GetText(ConvertField::Log).empty() && !dialog.Controller().Busy(); },
+        60000));
 
     EXPECT_EQ(0u, dialog.GetText(ConvertField::Log).find("tone take.wav -> tone take.aac\r\n"))
         << dialog.GetText(ConvertField::Log);
@@ -140,6 +143,62 @@ TEST(Program, StartsFromItsArgumentsAndSavesWhenTerminated) {
     EXPECT_EQ("[varloGui]\nExecFile=" + folder.Path() + "/conv\nAutoExec=1\n",
               test::ReadFile(store.Path()))
         << "closed the normal way: AutoExec saved, the unchanged converter not rewritten";
+}
+
+// True when the process has ended (a zombie waiting for its parent has ended too).
+bool Gone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return close != std::string::npos && stat.substr(close + 2, 1) == "Z";
+}
+
+TEST(Program, TerminatedDuringAConversionItEndsTheConverterAndSaves) {
+    test::CTempFolder folder;
+    ASSERT_EQ(0, ::mkdir("cfg", 0700));
+    CProfileStore store(folder.Path() + "/cfg/varloGui/profile.ini");
+    WriteExecFile(store, "varloGui", FAKE_CONVERTER_PATH);
+    WriteAutoExec(store, "varloGui", 1);
+    test::WriteFile("stubborn.wav", "");
+
+    // The converter ignores SIGTERM and starts a child that ignores it too.
+    const std::string pids = folder.Path() + "/pids";
+    std::vector<std::string> args = {VARLOGUI_PATH, folder.Path() + "/stubborn.wav"};
+    std::vector<std::string> env = {
+        "QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + folder.Path() + "/cfg",
+        "PATH=/usr/bin:/bin",        "HOME=" + folder.Path(),
+        "FAKE_BY_INPUT=1",           "FAKE_PIDS=" + pids};
+    std::vector<char*> argv, envp;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    for (std::string& e : env) {
+        envp.push_back(e.data());
+    }
+    envp.push_back(nullptr);
+    pid_t child = -1;
+    ASSERT_EQ(0, posix_spawn(&child, VARLOGUI_PATH, nullptr, nullptr, argv.data(), envp.data()));
+    for (int i = 0; i < 200 && !(PathExists(pids) && PathExists("stubborn.aac")); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    ASSERT_TRUE(PathExists(pids)) << "the converter started";
+    pid_t converter = 0, grandchild = 0;
+    ASSERT_EQ(2, std::sscanf(test::ReadFile(pids).c_str(), "%d %d", &converter, &grandchild));
+
+    const auto asked = std::chrono::steady_clock::now();
+    ::kill(child, SIGTERM);
+    const int status = WaitFor(child, 10);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    EXPECT_LT(took, std::chrono::seconds(3));
+    EXPECT_TRUE(Gone(converter));
+    EXPECT_TRUE(Gone(grandchild));
+    EXPECT_EQ(1, ReadSettings(store, "varloGui").autoExec) << "the settings were saved";
+    EXPECT_EQ((std::set<std::string>{"cfg", "pids", "stubborn.wav"}), folder.Names())
+        << "no capture, and no half-written output";
 }
 
 }  // namespace
