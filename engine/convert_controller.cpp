@@ -61,6 +61,13 @@ void CConvertController::Operation(Work&& work) {
             m_chain = false;
             Report(StatusFromCurrentException());
         }
+        if (!m_again) {
+            try {
+                Settle();
+            } catch (...) {
+                Report(StatusFromCurrentException());
+            }
+        }
     } while (m_again);
     m_inOperation = false;
 }
@@ -228,8 +235,8 @@ void CConvertController::StartConversion() {
     const std::string converter = m_view.GetText(ConvertField::Converter);
     const std::string input = m_view.GetText(ConvertField::Input);
     const std::string output = m_view.GetText(ConvertField::Output);
-    if (!Busy()) {
-        m_started = m_done = 0;
+    if (!m_shownBusy) {
+        m_started = m_done = 0;  // a new run of conversions
     }
     m_chain = true;
     const std::size_t number = m_firstNumber + m_conversions.size();
@@ -335,7 +342,9 @@ void CConvertController::Pump() {
             LoadFromQueue();
         }
     }
+}
 
+void CConvertController::Settle() {
     ShowProgress();
     if (!Busy() && m_closeWhenIdle) {
         m_closeWhenIdle = false;

@@ -107,6 +107,8 @@ private:
     // Appends the records that are due, starts the conversions that are due, and tells the window
     // where things stand. A loop: a queue of any length runs in constant stack.
     void Pump();
+    // Tells the window where things stand, and closes it when a close was waiting for the stop.
+    void Settle();
     void Report(const CStatus& status);
 
     // Takes the input field as the new input and proposes its output. True when auto-convert

@@ -14,6 +14,8 @@ struct CWaitLoop::Entry {
 
 namespace {
 
+constexpr std::chrono::milliseconds kLookAgain{10};
+
 class CWaitLoopWatch : public IEventLoop::IWatch {
 public:
     explicit CWaitLoopWatch(std::shared_ptr<CWaitLoop::Entry> entry) : m_entry(std::move(entry)) {}
@@ -69,7 +71,9 @@ bool CWaitLoop::RunUntil(const std::function<bool()>& done, std::chrono::millise
             }
         }
         if (firing == nullptr) {
-            const auto timeout = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
+            // `done` may wait on something outside the loop: look at it now and then.
+            const auto timeout =
+                std::min(std::chrono::ceil<std::chrono::milliseconds>(wake - now), kLookAgain);
             if (const int ready = WaitForReady(handles, timeout); ready >= 0) {
                 firing = watched[static_cast<std::size_t>(ready)];
             }

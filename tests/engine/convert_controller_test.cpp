@@ -279,6 +279,101 @@ TEST_F(ConvertControllerTest, TenThousandFileChainRunsInConstantStack) {
     EXPECT_EQ("", Field(ConvertField::Input));
 }
 
+// Conversions that end when the test says so, as real ones end from the event loop.
+class ConvertControllerChainTest : public ConvertControllerTest {
+protected:
+    ConvertControllerChainTest() { m_runner.answer = nullptr; }
+};
+
+TEST_F(ConvertControllerChainTest, ChainRunsFromTheLoopAndDropsJoinIt) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.FilesDropped({"a.wav", "b.wav"});
+    ASSERT_EQ(1u, m_runner.started.size()) << "one at a time";
+    EXPECT_TRUE(m_view.busy);
+    EXPECT_EQ("varloGui - 1/2", m_view.caption);
+
+    m_controller.FilesDropped({"c.wav"});
+    EXPECT_EQ((Strings{"b.wav", "c.wav"}), Queue());
+    EXPECT_EQ("a.wav", Field(ConvertField::Input)) << "the running file stays in the field";
+    EXPECT_EQ("varloGui - 1/3", m_view.caption);
+    m_runner.End(0, {}, "rec a\r\n");
+    ASSERT_EQ(2u, m_runner.started.size());
+    EXPECT_EQ("b.wav", m_runner.started[1].input);
+    EXPECT_EQ((std::pair<std::size_t, std::size_t>{1, 3}), m_view.progress);
+
+    // Clearing auto-convert lets b.wav finish; c.wav is then loaded and waits.
+    m_view.autoState = 0;
+    m_runner.End(1, {}, "rec b\r\n");
+    EXPECT_EQ(2u, m_runner.started.size());
+    EXPECT_EQ("c.wav", Field(ConvertField::Input));
+    EXPECT_EQ("c.aac", Field(ConvertField::Output));
+    EXPECT_EQ("rec a\r\nrec b\r\n", Field(ConvertField::Log)) << "the drop never cleared it";
+    EXPECT_FALSE(m_view.busy);
+    EXPECT_EQ("varloGui", m_view.caption);
+    EXPECT_EQ((std::pair<std::size_t, std::size_t>{0, 0}), m_view.progress);
+}
+
+TEST_F(ConvertControllerChainTest, ConvertWhileBusyStopsTheChainAndDropsTheQueue) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.FilesDropped({"a.wav", "b.wav", "c.wav"});
+    m_controller.ConvertClicked();
+    EXPECT_TRUE(m_runner.started[0].stopped);
+    EXPECT_TRUE(Queue().empty());
+    EXPECT_TRUE(m_view.busy) << "until the converter has ended";
+    m_runner.End(0, {}, "rec a stopped\r\n");
+    EXPECT_EQ(1u, m_runner.started.size());
+    EXPECT_EQ("rec a stopped\r\n", Field(ConvertField::Log));
+    EXPECT_EQ("", Field(ConvertField::Input));
+    EXPECT_EQ("", Field(ConvertField::Output));
+    EXPECT_FALSE(m_view.busy);
+}
+
+TEST_F(ConvertControllerChainTest, ClosingWaitsForTheStopThenSavesAndCloses) {
+    StartWith({"a.wav", "b.wav"}, /*autoExec=*/1);
+    m_view.fields[ConvertField::Converter] = "typed";
+    EXPECT_FALSE(m_controller.RequestClose());
+    EXPECT_TRUE(m_runner.started[0].stopped);
+    EXPECT_FALSE(m_view.closed);
+    EXPECT_EQ(std::nullopt, m_store.ReadValue("varloGui", "ExecFile"));
+    m_runner.End(0, {}, "stopped\r\n");
+    EXPECT_TRUE(m_view.closed);
+    EXPECT_EQ("typed", ReadSettings(m_store, "varloGui").execFile);
+    EXPECT_EQ(1u, m_runner.started.size());
+
+    // Idle, a close goes ahead at once; the session's end does not wait for anything.
+    EXPECT_TRUE(m_controller.RequestClose());
+    CConvertController other(m_view, m_store, m_runner);
+    other.SetArguments({"varloGui", "c.wav"});
+    other.Start();
+    other.StartQueue();
+    ASSERT_EQ(2u, m_runner.started.size());
+    other.EndSession();
+    EXPECT_FALSE(m_runner.started[1].finished) << "ended before EndSession returned";
+    EXPECT_EQ("stopped\r\nstopped c.wav\r\n", Field(ConvertField::Log));
+}
+
+TEST_F(ConvertControllerChainTest, FailuresAreShownAndTheWindowGoesOn) {
+    // A log that cannot grow: the record is lost, the program is not.
+    class CFullView : public CFakeView {
+    public:
+        void AppendLog(const std::string&) override { throw std::bad_alloc(); }
+    } view;
+    CConvertController controller(view, m_store, m_runner);
+    controller.SetArguments({"varloGui"});
+    controller.Start();
+    view.autoState = 1;
+    controller.FilesDropped({"a.wav", "b.wav"});
+    m_runner.End(0, {}, "rec a\r\n");
+    EXPECT_EQ(Strings{"varloGui: メモリが不足しています。"}, view.errors);
+    EXPECT_FALSE(view.busy);
+    EXPECT_EQ(1u, m_runner.started.size()) << "the chain stops at the failure";
+
+    // A conversion that fails for want of memory is told the same way.
+    controller.ConvertClicked();
+    m_runner.End(1, CStatus::Unexpected("メモリが不足しています。"));
+    EXPECT_EQ(2u, view.errors.size());
+}
+
 TEST(ConvertControllerWithConverter, AutoChainThroughTheRealConverterRun) {
     test::CTempFolder profileFolder(/*makeCurrent=*/false);
     test::CTempFolder folder;

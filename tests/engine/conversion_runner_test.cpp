@@ -1,0 +1,134 @@
+// Conversions that run while an event loop goes on: their end, a stop, and what a stop leaves.
+#include "engine/conversion_runner.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "engine/path_parts.h"
+#include "temp_folder.h"
+
+namespace varlo {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kFake = FAKE_CONVERTER_PATH;
+
+bool Gone(pid_t pid) {
+    if (::kill(pid, 0) != 0) {
+        return true;
+    }
+    const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t close = stat.rfind(')');
+    return close != std::string::npos && stat.substr(close + 2, 1) == "Z";
+}
+
+class ConversionRunnerTest : public ::testing::Test {
+protected:
+    ConversionRunnerTest() { ::setenv("FAKE_BY_INPUT", "1", 1); }
+    ~ConversionRunnerTest() override {
+        ::unsetenv("FAKE_BY_INPUT");
+        ::unsetenv("FAKE_PIDS");
+    }
+
+    // Starts a conversion of `input` whose end fills m_status and m_record.
+    std::unique_ptr<IRunningConversion> Start(const std::string& input, const std::string& output) {
+        m_ended = false;
+        return m_runner.Start(kFake, input, output, [this](CStatus status, std::string record) {
+            m_ended = true;
+            m_status = std::move(status);
+            m_record = std::move(record);
+        });
+    }
+
+    bool RunUntilEnded(std::chrono::milliseconds limit = 10s) {
+        return m_loop.RunUntil([this] { return m_ended; }, limit);
+    }
+
+    test::CTempFolder m_folder;
+    CWaitLoop m_loop;
+    CConversionRunner m_runner{m_loop};
+    bool m_ended = false;
+    CStatus m_status;
+    std::string m_record;
+};
+
+TEST_F(ConversionRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
+    auto running = Start("exit-3.wav", "exit-3.aac");
+    EXPECT_FALSE(m_ended);
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_TRUE(m_status.Ok());
+    EXPECT_EQ(
+        "exit-3.wav -> exit-3.aac\r\nexiting\r\n変換プログラムが終了コード 3 で終了しました。\r\n",
+        m_record);
+
+    // A converter that cannot start is told the same way, a turn of the loop later.
+    running = m_runner.Start("varlo-no-such-converter", "a.wav", "a.aac",
+                             [this](CStatus, std::string record) {
+                                 m_ended = true;
+                                 m_record = std::move(record);
+                             });
+    m_ended = false;
+    EXPECT_FALSE(m_ended);
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_EQ(
+        "a.wav -> a.aac\r\nvarlo-no-such-converter: No such file or directory\r\n"
+        "変換プログラムを起動できませんでした。\r\n",
+        m_record);
+}
+
+TEST_F(ConversionRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
+    const std::string pids = m_folder.Path() + "/../" + "pids-" + std::to_string(::getpid());
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    test::WriteFile("kept.aac", "not mine");
+    auto running = Start("stubborn.wav", "stubborn.aac");
+    ASSERT_TRUE(
+        m_loop.RunUntil([&] { return PathExists(pids) && PathExists("stubborn.aac"); }, 10s));
+    pid_t converter = 0, child = 0;
+    ASSERT_EQ(2, std::sscanf(test::ReadFile(pids).c_str(), "%d %d", &converter, &child));
+    ::unlink(pids.c_str());
+
+    const auto asked = std::chrono::steady_clock::now();
+    running->Stop();
+    ASSERT_TRUE(RunUntilEnded());
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_GE(took, CConversionRunner::kStopGrace - 100ms) << "it was asked before it was killed";
+    EXPECT_LT(took, CConversionRunner::kStopGrace + 1s);
+    EXPECT_TRUE(Gone(converter));
+    EXPECT_TRUE(Gone(child));
+    EXPECT_TRUE(m_status.Ok());
+    EXPECT_EQ("stubborn.wav -> stubborn.aac\r\nchild " + std::to_string(child) +
+                  "\r\n変換を中止しました。\r\n",
+              m_record);
+    EXPECT_EQ(std::set<std::string>{"kept.aac"}, m_folder.Names())
+        << "no capture, no half-written output, and what was there before stays";
+}
+
+TEST_F(ConversionRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {
+    test::WriteFile("sleep-60000.aac", "older");
+    auto running = Start("sleep-60000.wav", "sleep-60000.aac");
+    ASSERT_TRUE(
+        m_loop.RunUntil([] { return test::ReadFile("sleep-60000.aac") == "partial"; }, 10s));
+    const auto asked = std::chrono::steady_clock::now();
+    running->Stop();
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 500ms);
+    EXPECT_EQ("sleep-60000.wav -> sleep-60000.aac\r\n変換を中止しました。\r\n", m_record);
+    EXPECT_EQ(std::set<std::string>{"sleep-60000.aac"}, m_folder.Names())
+        << "an output that existed before is the user's, whatever the converter did to it";
+}
+
+TEST_F(ConversionRunnerTest, DroppingAConversionEndsItAndCleansUp) {
+    auto running = Start("sleep-60000.wav", "dropped.aac");
+    ASSERT_TRUE(m_loop.RunUntil([] { return PathExists("dropped.aac"); }, 10s));
+    running.reset();
+    EXPECT_FALSE(m_ended) << "nobody is told of a conversion that was dropped";
+    EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
+}
+
+}  // namespace
+}  // namespace varlo
