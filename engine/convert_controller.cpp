@@ -1,5 +1,8 @@
 #include "convert_controller.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "arguments.h"
 #include "native_text.h"
 #include "output_path.h"
@@ -94,6 +97,7 @@ void CConvertController::Start() {
         m_execAtStart = settings.execFile;
         m_view.SetText(ConvertField::Converter, settings.execFile);
         m_view.SetAutoState(settings.autoExec);
+        m_jobs = static_cast<std::size_t>(settings.jobs);
 
         m_view.SetCaption(m_section);
         m_shownCaption = m_section;
@@ -183,6 +187,19 @@ void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
     });
 }
 
+void CConvertController::SetJobs(int jobs) {
+    Operation([this, jobs] {
+        const int allowed = std::clamp(jobs, 1, kMaxJobs);
+        m_jobs = static_cast<std::size_t>(allowed);
+        WriteJobs(m_profile, m_section, allowed);
+    });
+}
+
+int CConvertController::MostUsefulJobs() const {
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(std::max(processors, Jobs()), 1, kMaxJobs);
+}
+
 bool CConvertController::RequestClose() {
     if (!Busy()) {
         Shutdown();
@@ -225,7 +242,12 @@ bool CConvertController::LoadInput() {
     if (input.empty()) {
         return false;
     }
-    m_view.SetText(ConvertField::Output, ProposeOutputPath(input));
+    // A name that a running conversion will write is taken already.
+    const auto reserved = [this](const std::string& path) {
+        return std::any_of(m_conversions.begin(), m_conversions.end(),
+                           [&](const Conversion& c) { return c.output == path; });
+    };
+    m_view.SetText(ConvertField::Output, ProposeOutputPath(input, reserved));
     m_view.MoveCaretToEnd(ConvertField::Input);
     m_view.MoveCaretToEnd(ConvertField::Output);
     return m_view.GetAutoState() != 0;

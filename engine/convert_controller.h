@@ -93,6 +93,12 @@ public:
     // The window is going away; its fields still hold their texts. Saves the settings, once.
     void Shutdown();
 
+    // How many conversions may run at once: the user's choice, saved at once.
+    void SetJobs(int jobs);
+    int Jobs() const { return static_cast<int>(m_jobs); }
+    // The choices worth offering: 1 to the number of processors (and the current one).
+    int MostUsefulJobs() const;
+
     bool Busy() const { return !m_conversions.empty(); }
     const std::string& Section() const { return m_section; }
     const std::deque<std::string>& Queue() const { return m_queue; }

@@ -4,12 +4,13 @@
 
 namespace varlo {
 
-std::string ProposeOutputPath(const std::string& inputPath) {
+std::string ProposeOutputPath(const std::string& inputPath,
+                              const std::function<bool(const std::string&)>& reserved) {
     constexpr int kCandidates = 99;
     const PathParts parts = SplitPath(inputPath);
     std::string candidate = JoinPath(parts.drive, parts.directory, parts.baseName, "aac");
     for (int i = 1; i <= kCandidates; ++i) {
-        if (!PathExists(candidate)) {
+        if (!PathExists(candidate) && !(reserved && reserved(candidate))) {
             return candidate;
         }
         if (i < kCandidates) {

@@ -1,4 +1,5 @@
-// The two values that outlive a run: the converter and the auto-convert flag.
+// The values that outlive a run: the converter, the auto-convert flag and how many conversions
+// may run at once.
 #pragma once
 
 #include <string>
@@ -10,6 +11,10 @@ namespace varlo {
 
 inline constexpr std::string_view kExecFileKey = "ExecFile";
 inline constexpr std::string_view kAutoExecKey = "AutoExec";
+inline constexpr std::string_view kJobsKey = "Jobs";
+// A converter need not be safe to run twice at once, so one at a time unless the user says more.
+inline constexpr int kDefaultJobs = 1;
+inline constexpr int kMaxJobs = 64;
 inline constexpr std::string_view kDefaultExecFile = "varlo.exe";
 // The converter path comes back in a 1024-byte buffer: at most 1023 bytes.
 inline constexpr std::size_t kExecFileLimit = 1023;
@@ -17,15 +22,19 @@ inline constexpr std::size_t kExecFileLimit = 1023;
 struct Settings {
     std::string execFile;
     int autoExec = 0;
+    int jobs = kDefaultJobs;
 };
 
 // Reads the converter (default "varlo.exe", cut to 1023 bytes) and the auto-convert value
-// (default 0) of a section.
+// (default 0) of a section, and the conversions that may run at once (1 to 64; anything else,
+// missing or not a number, is 1).
 Settings ReadSettings(const CProfileStore& store, const std::string& section);
 
 void WriteExecFile(CProfileStore& store, const std::string& section, const std::string& path);
 
 // Stores the value as its decimal text.
 void WriteAutoExec(CProfileStore& store, const std::string& section, int value);
+
+void WriteJobs(CProfileStore& store, const std::string& section, int jobs);
 
 }  // namespace varlo

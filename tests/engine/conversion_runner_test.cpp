@@ -130,5 +130,25 @@ TEST_F(ConversionRunnerTest, DroppingAConversionEndsItAndCleansUp) {
     EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
 }
 
+TEST_F(ConversionRunnerTest, ConversionsAtOnceInOneFolderNeverShareACapture) {
+    std::vector<std::string> records(3);
+    std::vector<std::unique_ptr<IRunningConversion>> running;
+    int ended = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::string input = "sleep-200-" + std::to_string(i) + ".wav";
+        running.push_back(m_runner.Start(kFake, input, "out" + std::to_string(i) + ".aac",
+                                         [&, i](CStatus, std::string record) {
+                                             records[i] = std::move(record);
+                                             ++ended;
+                                         }));
+    }
+    ASSERT_TRUE(m_loop.RunUntil([&] { return ended == 3; }, 10s));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ("sleep-200-" + std::to_string(i) + ".wav -> out" + std::to_string(i) +
+                      ".aac\r\nslept\r\n",
+                  records[i]);
+    }
+}
+
 }  // namespace
 }  // namespace varlo

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <map>
 
 #include "fake_runner.h"
@@ -372,6 +373,52 @@ TEST_F(ConvertControllerChainTest, FailuresAreShownAndTheWindowGoesOn) {
     controller.ConvertClicked();
     m_runner.End(1, CStatus::Unexpected("メモリが不足しています。"));
     EXPECT_EQ(2u, view.errors.size());
+}
+
+TEST_F(ConvertControllerChainTest, SeveralAtOnceKeepQueueOrderAndTheirLimit) {
+    WriteJobs(m_store, "varloGui", 3);
+    StartWith({}, /*autoExec=*/1);
+    std::size_t mostRunning = 0;
+    const auto watch = [&] { mostRunning = std::max(mostRunning, m_runner.Running()); };
+    m_controller.FilesDropped({"1.wav", "2.wav", "3.wav", "4.wav", "5.wav", "6.wav"});
+    watch();
+    ASSERT_EQ(3u, m_runner.started.size());
+    EXPECT_EQ("3.wav", Field(ConvertField::Input)) << "the fields show the latest started";
+
+    // Ends in any order; records wait, unseen, for those before them.
+    for (std::size_t index : {2u, 1u, 3u, 4u, 0u, 5u}) {
+        while (m_runner.started.size() <= index) {
+            ADD_FAILURE() << "file " << index + 1 << " never started";
+            return;
+        }
+        m_runner.End(index, {}, "rec " + std::to_string(index + 1) + "\r\n");
+        watch();
+        if (index == 3) {
+            EXPECT_EQ("", Field(ConvertField::Log)) << "1.wav still runs, so nothing shows";
+        }
+    }
+    EXPECT_EQ(3u, mostRunning);
+    EXPECT_EQ("rec 1\r\nrec 2\r\nrec 3\r\nrec 4\r\nrec 5\r\nrec 6\r\n", Field(ConvertField::Log));
+    EXPECT_EQ("", Field(ConvertField::Input)) << "cleared once all are done";
+    EXPECT_FALSE(m_view.busy);
+}
+
+TEST_F(ConvertControllerChainTest, SeveralAtOnceStopTogetherAndNeverShareAnOutput) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.SetJobs(2);
+    EXPECT_EQ(std::optional<std::string>("2"), m_store.ReadValue("varloGui", "Jobs"));
+    m_controller.FilesDropped({"/m/song.wav", "/m/song.flac", "/m/other.wav"});
+    ASSERT_EQ(2u, m_runner.started.size());
+    EXPECT_EQ("/m/song.aac", m_runner.started[0].output);
+    EXPECT_EQ("/m/song(1).aac", m_runner.started[1].output) << "the first one's name is reserved";
+
+    m_controller.ConvertClicked();
+    EXPECT_TRUE(m_runner.started[0].stopped && m_runner.started[1].stopped);
+    m_runner.End(1, {}, "b\r\n");
+    m_runner.End(0, {}, "a\r\n");
+    EXPECT_EQ("a\r\nb\r\n", Field(ConvertField::Log));
+    EXPECT_EQ(2u, m_runner.started.size()) << "other.wav went with the stop";
+    EXPECT_FALSE(m_view.busy);
 }
 
 TEST(ConvertControllerWithConverter, AutoChainThroughTheRealConverterRun) {

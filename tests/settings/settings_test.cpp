@@ -85,5 +85,20 @@ TEST_F(SettingsTest, StoredConverterComesBackCutTo1023Bytes) {
     EXPECT_EQ(std::string(1023, 'q'), ReadSettings(m_store, "varloGui").execFile);
 }
 
+TEST_F(SettingsTest, JobsOutsideOneToSixtyFourMeanOne) {
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").jobs) << "missing";
+    const struct {
+        const char* stored;
+        int jobs;
+    } cases[] = {{"2", 2},  {"64", 64}, {"65", 1},      {"0", 1},
+                 {"-3", 1}, {"abc", 1}, {"8 cores", 8}, {"99999999999", 1}};
+    for (const auto& c : cases) {
+        test::WriteFile(m_store.Path(), std::string("[varloGui]\nJobs=") + c.stored + "\n");
+        EXPECT_EQ(c.jobs, ReadSettings(m_store, "varloGui").jobs) << c.stored;
+    }
+    WriteJobs(m_store, "varloGui", 4);
+    EXPECT_EQ(std::optional<std::string>("4"), m_store.ReadValue("varloGui", "Jobs"));
+}
+
 }  // namespace
 }  // namespace varlo

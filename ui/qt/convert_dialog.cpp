@@ -288,6 +288,14 @@ void CConvertDialog::contextMenuEvent(QContextMenuEvent* event) {
     // Linux window managers own the window menu, so the about entry lives here.
     QMenu menu(this);
     menu.addAction(Text(texts::kAboutMenu), this, &CConvertDialog::ShowAbout);
+    QMenu* jobs = menu.addMenu(Text(texts::kJobsMenu));
+    jobs->setObjectName(QStringLiteral("jobs"));
+    for (int n = 1; n <= m_controller.MostUsefulJobs(); ++n) {
+        QAction* choice =
+            jobs->addAction(QString::number(n), this, [this, n] { m_controller.SetJobs(n); });
+        choice->setCheckable(true);
+        choice->setChecked(n == m_controller.Jobs());
+    }
     menu.exec(event->globalPos());
 }
 

@@ -24,6 +24,7 @@ inline constexpr char kExitTip[] = "終了する";
 inline constexpr char kLogTip[] = "変換結果を出力する";
 
 inline constexpr char kAboutMenu[] = "varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)...";
+inline constexpr char kJobsMenu[] = "同時変換数";
 inline constexpr char kAboutCaption[] = "varloGuiのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr char kAboutVersion[] = "varloGui Version 1.4";
 inline constexpr char kAboutSecondLine[] = "WAV を AAC に変換するフロントエンド";

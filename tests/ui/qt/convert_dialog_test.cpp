@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "drop.h"
+#include "engine/path_parts.h"
 #include "fake_runner.h"
 #include "res/resource.h"
 #include "settings/settings.h"
@@ -313,7 +314,7 @@ TEST_F(ConvertDialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     WhenModalShows([&](QWidget* menu) {
         auto* popup = qobject_cast<QMenu*>(menu);
         ASSERT_NE(nullptr, popup);
-        ASSERT_EQ(1, popup->actions().size());
+        ASSERT_EQ(2, popup->actions().size());
         EXPECT_EQ(U("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), popup->actions().front()->text());
         WhenModalShows([&](QWidget* about) {
             caption = about->windowTitle();
@@ -471,6 +472,49 @@ TEST_F(ConvertDialogTest, TheLogTakesTheRoomOfALargerWindow) {
     EXPECT_EQ(log.size() + QSize(300, 200), Control(IDC_LOG)->geometry().size());
     EXPECT_EQ(exit.topLeft() + QPoint(300, 0), Control(IDCANCEL)->geometry().topLeft());
     EXPECT_EQ(least, m_dialog->minimumSize());
+}
+
+TEST(ConvertDialogJobs, TwoConvertersAtOnceStillLogInQueueOrder) {
+    test::CTempFolder folder;
+    CProfileStore store(folder.Path() + "/cfg/profile.ini");
+    WriteExecFile(store, "varloGui", FAKE_CONVERTER_PATH);
+    WriteAutoExec(store, "varloGui", 1);
+    ::setenv("FAKE_BY_INPUT", "1", 1);
+    CFakeChooser chooser;
+    CConvertDialog dialog(store, chooser);
+    dialog.SetArguments({"varloGui"});
+    dialog.show();
+
+    // The choice is made in the context menu, and saved at once.
+    WhenModalShows([](QWidget* menu) {
+        auto* jobs = menu->findChild<QMenu*>(QStringLiteral("jobs"));
+        ASSERT_NE(nullptr, jobs);
+        ASSERT_GE(jobs->actions().size(), 2);
+        EXPECT_TRUE(jobs->actions()[0]->isChecked());
+        jobs->actions()[1]->trigger();
+        menu->close();
+    });
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                              dialog.mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(&dialog, &menuKey);
+    EXPECT_EQ(2, ReadSettings(store, "varloGui").jobs);
+
+    // The first takes longest: the second ends first, and its record waits.
+    const std::string base = "file://" + folder.Path() + "/";
+    test::DropUriList(dialog,
+                      QByteArray::fromStdString(base + "sleep-700-a.wav\n" + base +
+                                                "sleep-50-b.wav\n" + base + "sleep-50-c.wav\n"),
+                      dialog.rect().center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PathExists("sleep-50-c.aac"); }, 5000));
+    EXPECT_EQ("", dialog.GetText(ConvertField::Log))
+        << "c.wav started while a.wav still ran, so no record could show yet";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Controller().Busy(); }, 10000));
+    ::unsetenv("FAKE_BY_INPUT");
+    EXPECT_EQ(
+        "sleep-700-a.wav -> sleep-700-a.aac\r\nslept\r\n"
+        "sleep-50-b.wav -> sleep-50-b.aac\r\nslept\r\n"
+        "sleep-50-c.wav -> sleep-50-c.aac\r\nslept\r\n",
+        dialog.GetText(ConvertField::Log));
 }
 
 }  // namespace
