@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 #include "arguments.h"
 #include "native_text.h"
@@ -102,12 +103,15 @@ void CConvertController::Start() {
         m_view.SetCaption(m_section);
         m_shownCaption = m_section;
         m_view.EnableDrop();
+        m_commandLineWaits = true;
     });
 }
 
 void CConvertController::StartQueue() {
     Operation([this] {
-        if (!m_queue.empty()) {
+        // The window may have been used before this came: then the command line's files have
+        // joined what the user did, and wait their turn behind it.
+        if (std::exchange(m_commandLineWaits, false) && !m_queue.empty() && !Busy()) {
             LoadFromQueue();
         }
     });
@@ -115,11 +119,17 @@ void CConvertController::StartQueue() {
 
 void CConvertController::ConvertClicked() {
     Operation([this] {
+        m_commandLineWaits = false;
         if (Busy()) {
             Stop();
             return;
         }
         m_view.SetText(ConvertField::Log, "");
+        // An input typed since the last proposal gets its own output first, not the old one.
+        const std::string input = m_view.GetText(ConvertField::Input);
+        if (!input.empty() && input != m_proposedFor) {
+            ProposeOutput(input);
+        }
         StartConversion();
     });
 }
@@ -140,6 +150,7 @@ void CConvertController::FileChosen(FileDialogKind kind, const std::string& path
 
 void CConvertController::InputChosen(const std::string& path) {
     Operation([this, &path] {
+        m_commandLineWaits = false;
         if (Busy()) {
             return;  // the fields belong to the conversions until they end
         }
@@ -165,9 +176,13 @@ void CConvertController::ConverterChosen(const std::string& path) {
         if (Busy()) {
             return;
         }
-        m_view.SetText(ConvertField::Converter, path);
+        // The converter text is cut into words at blanks: a chosen path that holds one must
+        // stay one word.
+        const std::string converter =
+            path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
+        m_view.SetText(ConvertField::Converter, converter);
         m_view.MoveCaretToEnd(ConvertField::Converter);
-        WriteExecFile(m_profile, m_section, path);
+        WriteExecFile(m_profile, m_section, converter);
     });
 }
 
@@ -242,6 +257,12 @@ bool CConvertController::LoadInput() {
     if (input.empty()) {
         return false;
     }
+    ProposeOutput(input);
+    return m_view.GetAutoState() != 0;
+}
+
+void CConvertController::ProposeOutput(const std::string& input) {
+    m_proposedFor = input;
     // A name that a running conversion will write is taken already.
     const auto reserved = [this](const std::string& path) {
         return std::any_of(m_conversions.begin(), m_conversions.end(),
@@ -250,7 +271,6 @@ bool CConvertController::LoadInput() {
     m_view.SetText(ConvertField::Output, ProposeOutputPath(input, reserved));
     m_view.MoveCaretToEnd(ConvertField::Input);
     m_view.MoveCaretToEnd(ConvertField::Output);
-    return m_view.GetAutoState() != 0;
 }
 
 void CConvertController::StartConversion() {
@@ -293,6 +313,7 @@ bool CConvertController::AdvanceQueue() {
 }
 
 void CConvertController::LoadFromQueue() {
+    m_commandLineWaits = false;
     if (AdvanceQueue()) {
         StartConversion();
     }

@@ -120,6 +120,8 @@ private:
     // Takes the input field as the new input and proposes its output. True when auto-convert
     // asks for the input to be converted now.
     bool LoadInput();
+    // Proposes the output for an input and shows the ends of both paths.
+    void ProposeOutput(const std::string& input);
     // Starts one conversion for the three fields.
     void StartConversion();
     // Loads the next queued file, or clears the path fields when none is left. True when that
@@ -135,6 +137,7 @@ private:
     std::deque<std::string> m_queue;
     std::string m_section;
     std::string m_execAtStart;
+    std::string m_proposedFor;  // the input the output field was last proposed for
     IConvertView& m_view;
     CProfileStore& m_profile;
     IConversionRunner& m_runner;
@@ -155,7 +158,8 @@ private:
     std::size_t m_shownDone = 0;
     std::size_t m_shownTotal = 0;
     bool m_shutDown = false;
-    std::size_t m_started = 0;  // in this run of conversions
+    bool m_commandLineWaits = false;  // between Start and StartQueue
+    std::size_t m_started = 0;        // in this run of conversions
     std::size_t m_done = 0;
 };
 

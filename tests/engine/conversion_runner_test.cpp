@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "engine/path_parts.h"
+#include "process_gone.h"
 #include "temp_folder.h"
 
 namespace varlo {
@@ -17,15 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kFake = FAKE_CONVERTER_PATH;
-
-bool Gone(pid_t pid) {
-    if (::kill(pid, 0) != 0) {
-        return true;
-    }
-    const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    return close != std::string::npos && stat.substr(close + 2, 1) == "Z";
-}
 
 class ConversionRunnerTest : public ::testing::Test {
 protected:
@@ -98,8 +90,8 @@ TEST_F(ConversionRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
     const auto took = std::chrono::steady_clock::now() - asked;
     EXPECT_GE(took, CConversionRunner::kStopGrace - 100ms) << "it was asked before it was killed";
     EXPECT_LT(took, CConversionRunner::kStopGrace + 1s);
-    EXPECT_TRUE(Gone(converter));
-    EXPECT_TRUE(Gone(child));
+    EXPECT_TRUE(test::Gone(converter));
+    EXPECT_TRUE(test::Gone(child));
     EXPECT_TRUE(m_status.Ok());
     EXPECT_EQ("stubborn.wav -> stubborn.aac\r\nchild " + std::to_string(child) +
                   "\r\n変換を中止しました。\r\n",

@@ -81,14 +81,15 @@ TEST_F(ConvertControllerTest, StartQueueLoadsTheFirstFileWithoutConverting) {
 
     // Convert converts a.wav and loads b.wav; a second press converts b.wav and clears both.
     m_controller.ConvertClicked();
-    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Converter)", "GetText(Input)", "GetText(Output)",
-                     "AppendLog(rec a.wav\r\n)", "SetText(Input, b.wav)", "GetText(Input)",
-                     "SetText(Output, b.aac)", "MoveCaretToEnd(Input)", "MoveCaretToEnd(Output)",
-                     "GetAutoState()"}),
+    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Converter)", "GetText(Input)",
+                     "GetText(Output)", "AppendLog(rec a.wav\r\n)", "SetText(Input, b.wav)",
+                     "GetText(Input)", "SetText(Output, b.aac)", "MoveCaretToEnd(Input)",
+                     "MoveCaretToEnd(Output)", "GetAutoState()"}),
               m_view.Take());
     m_controller.ConvertClicked();
-    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Converter)", "GetText(Input)", "GetText(Output)",
-                     "AppendLog(rec b.wav\r\n)", "SetText(Input, )", "SetText(Output, )"}),
+    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Converter)", "GetText(Input)",
+                     "GetText(Output)", "AppendLog(rec b.wav\r\n)", "SetText(Input, )",
+                     "SetText(Output, )"}),
               m_view.Take());
     EXPECT_EQ((Strings{"varlo.exe|a.wav|a.aac", "varlo.exe|b.wav|b.aac"}), m_runs);
     EXPECT_EQ("rec b.wav\r\n", Field(ConvertField::Log));
@@ -206,6 +207,34 @@ TEST_F(ConvertControllerTest, FileDialogResults) {
     EXPECT_EQ("keptrec /x/now.wav\r\nrec b.wav\r\n", Field(ConvertField::Log));
 }
 
+TEST_F(ConvertControllerTest, AnInputTypedSinceTheLastProposalGetsItsOwnOutput) {
+    StartWith({"/w/a.wav"});
+    m_view.fields[ConvertField::Input] = "/w/typed.wav";  // edited by hand after loading
+    m_controller.ConvertClicked();
+    m_view.fields[ConvertField::Input] = "/w/new.wav";  // typed into an empty window
+    m_view.fields[ConvertField::Output] = "";
+    m_view.autoState = 1;  // the press converts; auto-convert must not convert it twice
+    m_controller.ConvertClicked();
+    EXPECT_EQ((Strings{"varlo.exe|/w/typed.wav|/w/typed.aac", "varlo.exe|/w/new.wav|/w/new.aac"}),
+              m_runs);
+
+    // The loaded input, untouched, keeps an output the user chose for it.
+    m_view.autoState = 0;
+    m_controller.InputChosen("/w/c.wav");
+    m_view.fields[ConvertField::Output] = "/elsewhere/mine.aac";
+    m_controller.ConvertClicked();
+    EXPECT_EQ("varlo.exe|/w/c.wav|/elsewhere/mine.aac", m_runs.back());
+}
+
+TEST_F(ConvertControllerTest, AChosenConverterWithABlankStaysOneWord) {
+    StartWith({});
+    m_controller.ConverterChosen("/opt/my tools/conv");
+    EXPECT_EQ("\"/opt/my tools/conv\"", Field(ConvertField::Converter));
+    EXPECT_EQ("\"/opt/my tools/conv\"", ReadSettings(m_store, "varloGui").execFile);
+    m_controller.ConverterChosen("/usr/bin/ffmpeg");
+    EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter)) << "no blank, no quotes";
+}
+
 TEST_F(ConvertControllerTest, ChosenConverterIsSavedAtOnceAndShutdownSavesChanges) {
     StartWith({});
     m_controller.ConverterChosen("/opt/x");
@@ -312,6 +341,24 @@ TEST_F(ConvertControllerChainTest, ChainRunsFromTheLoopAndDropsJoinIt) {
     EXPECT_FALSE(m_view.busy);
     EXPECT_EQ("varloGui", m_view.caption);
     EXPECT_EQ((std::pair<std::size_t, std::size_t>{0, 0}), m_view.progress);
+}
+
+TEST_F(ConvertControllerChainTest, ADropBeforeTheCommandLineLoadsNeverStartsASecondChain) {
+    // The window was used before the command line could load: a drop on an empty queue began
+    // converting, so the late load has nothing to do.
+    StartWith({}, /*autoExec=*/1);
+    m_controller.FilesDropped({"drop1.wav", "drop2.wav"});
+    m_controller.StartQueue();
+    EXPECT_EQ(1u, m_runner.started.size()) << "still one at a time";
+
+    // A drop behind waiting command-line files only queues; the late load then starts them.
+    CConvertController other(m_view, m_store, m_runner);
+    other.SetArguments({"varloGui", "cmd.wav"});
+    other.Start();
+    other.FilesDropped({"drop3.wav"});
+    other.StartQueue();
+    ASSERT_EQ(2u, m_runner.started.size());
+    EXPECT_EQ("cmd.wav", m_runner.started[1].input);
 }
 
 TEST_F(ConvertControllerChainTest, ConvertWhileBusyStopsTheChainAndDropsTheQueue) {

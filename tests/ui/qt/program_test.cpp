@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "engine/path_parts.h"
+#include "process_gone.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
 #include "ui/qt/convert_dialog.h"
@@ -145,16 +146,6 @@ TEST(Program, StartsFromItsArgumentsAndSavesWhenTerminated) {
         << "closed the normal way: AutoExec saved, the unchanged converter not rewritten";
 }
 
-// True when the process has ended (a zombie waiting for its parent has ended too).
-bool Gone(pid_t pid) {
-    if (::kill(pid, 0) != 0) {
-        return true;
-    }
-    const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    return close != std::string::npos && stat.substr(close + 2, 1) == "Z";
-}
-
 TEST(Program, TerminatedDuringAConversionItEndsTheConverterAndSaves) {
     test::CTempFolder folder;
     ASSERT_EQ(0, ::mkdir("cfg", 0700));
@@ -194,8 +185,8 @@ TEST(Program, TerminatedDuringAConversionItEndsTheConverterAndSaves) {
     const auto took = std::chrono::steady_clock::now() - asked;
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_LT(took, std::chrono::seconds(3));
-    EXPECT_TRUE(Gone(converter));
-    EXPECT_TRUE(Gone(grandchild));
+    EXPECT_TRUE(test::Gone(converter));
+    EXPECT_TRUE(test::Gone(grandchild));
     EXPECT_EQ(1, ReadSettings(store, "varloGui").autoExec) << "the settings were saved";
     EXPECT_EQ((std::set<std::string>{"cfg", "pids", "stubborn.wav"}), folder.Names())
         << "no capture, and no half-written output";
