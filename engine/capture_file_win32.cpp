@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "capture_file.h"
@@ -14,12 +15,15 @@ HANDLE Native(NativeHandle handle) {
 
 }  // namespace
 
-CCaptureFile::~CCaptureFile() {
-    Close();
+void CloseNativeHandle(NativeHandle handle) {
+    // INVALID_HANDLE_VALUE is kNoHandle; a null handle is what a failed call leaves in some APIs.
+    if (handle != kNoHandle && handle != 0) {
+        CloseHandle(Native(handle));
+    }
 }
 
-CCaptureFile::CreateResult CCaptureFile::Create(const std::string& name, bool overwrite) {
-    Close();
+CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
+    m_handle.Reset();
     m_name = name;
     // Not inherited: the converter gets a duplicate made for it alone. Shared for deletion, so
     // that removing it works even while a process the converter left behind still holds it.
@@ -28,60 +32,46 @@ CCaptureFile::CreateResult CCaptureFile::Create(const std::string& name, bool ov
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     overwrite ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        m_error = static_cast<int>(GetLastError());
-        const bool taken = m_error == ERROR_FILE_EXISTS || m_error == ERROR_ALREADY_EXISTS;
-        return (!overwrite && taken) ? CreateResult::NameTaken : CreateResult::Failed;
+        const DWORD error = GetLastError();
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        return CStatus::Error(
+            !overwrite && taken ? CStatus::Code::NameTaken : CStatus::Code::Failed, name,
+            static_cast<int>(error));
     }
-    m_handle = reinterpret_cast<NativeHandle>(file);
-    return CreateResult::Created;
+    m_handle.Reset(reinterpret_cast<NativeHandle>(file));
+    return {};
 }
 
 std::size_t CCaptureFile::Size() const {
     LARGE_INTEGER size;
-    if (!IsOpen() || !GetFileSizeEx(Native(m_handle), &size) || size.QuadPart < 0) {
+    if (!IsOpen() || !GetFileSizeEx(Native(Handle()), &size) || size.QuadPart < 0) {
         return 0;
     }
     return static_cast<std::size_t>(size.QuadPart);
 }
 
-bool CCaptureFile::ReadInto(CCaptureLineReader& reader) {
+int CCaptureFile::Rewind() {
     LARGE_INTEGER start{};
-    if (!SetFilePointerEx(Native(m_handle), start, nullptr, FILE_BEGIN)) {
-        m_error = static_cast<int>(GetLastError());
-        return false;
-    }
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(Native(m_handle), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                      nullptr)) {
-            m_error = static_cast<int>(GetLastError());
-            return false;
-        }
-        if (got == 0 || !reader.Feed(std::string_view(buffer.data(), got))) {
-            break;
+    return SetFilePointerEx(Native(Handle()), start, nullptr, FILE_BEGIN)
+               ? 0
+               : static_cast<int>(GetLastError());
+}
+
+int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
+    DWORD read = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
+    if (!ReadFile(Native(Handle()), buffer, wanted, &read, nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_HANDLE_EOF) {
+            return static_cast<int>(error);
         }
     }
-    reader.Finish();
-    return true;
+    got = read;
+    return 0;
 }
 
-bool CCaptureFile::IsOpen() const {
-    return m_handle != -1;
-}
-
-void CCaptureFile::Close() {
-    if (IsOpen()) {
-        CloseHandle(Native(m_handle));
-        m_handle = -1;
-    }
-}
-
-void CCaptureFile::Remove() {
-    if (IsOpen()) {
-        Close();
-        DeleteFileA(m_name.c_str());
-    }
+void CCaptureFile::DeleteNamed(const std::string& name) {
+    DeleteFileA(name.c_str());
 }
 
 std::string SystemErrorText(int error) {

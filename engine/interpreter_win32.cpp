@@ -8,10 +8,26 @@
 
 namespace varlo {
 
+// The converter's process, and the job that holds it and everything it starts. Closing the job
+// ends them all, so a converter never outlives the program, even one that is killed.
+struct CConverterProcess::State {
+    CScopedHandle process;
+    CScopedHandle job;  // none where the system would not give the converter one
+    std::optional<ProcessEnd> end;
+};
+
 namespace {
+
+// The exit status of a converter ended by a stop. Windows has no signals: the record says it was
+// stopped, not this.
+constexpr UINT kStoppedExitCode = 1;
 
 HANDLE Native(NativeHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
+}
+
+NativeHandle Owned(HANDLE handle) {
+    return reinterpret_cast<NativeHandle>(handle);
 }
 
 void WriteLine(NativeHandle errorCapture, const std::string& line) {
@@ -21,9 +37,10 @@ void WriteLine(NativeHandle errorCapture, const std::string& line) {
               nullptr);
 }
 
-void ReportStartFailure(const std::string& program, DWORD error, NativeHandle errorCapture) {
-    const std::string shown = program.empty() ? "\"\"" : program;
-    WriteLine(errorCapture, shown + ": " + SystemErrorText(static_cast<int>(error)));
+CStatus NotStarted(const std::string& program, DWORD error, NativeHandle errorCapture) {
+    CStatus status = CStatus::Error(CStatus::Code::NotStarted, program, static_cast<int>(error));
+    WriteLine(errorCapture, status.Message());
+    return status;
 }
 
 bool EndsWithNoCase(const std::string& s, const char* suffix) {
@@ -90,91 +107,217 @@ std::string CommandInterpreter() {
     return (system > 0 && system < sizeof path ? std::string(path, system) + "\\" : "") + "cmd.exe";
 }
 
-// A handle the converter inherits; the program's own handles stay its own.
-HANDLE Inheritable(HANDLE handle) {
-    HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE,
-                         DUPLICATE_SAME_ACCESS)) {
-        return nullptr;
-    }
-    return copy;
-}
-
-}  // namespace
-
-void RunInterpreter(const std::string& converter, const std::string& input,
-                    const std::string& output, CaptureHandles captures) {
-    const std::vector<std::string> words = SplitConverterWords(converter);
-    const std::string word = words.empty() ? std::string() : words.front();
-    if (word.empty() || input.find('\0') != std::string::npos ||
-        output.find('\0') != std::string::npos || converter.find('\0') != std::string::npos) {
-        ReportStartFailure(word, word.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER,
-                           captures.error);
-        return;
-    }
-    const std::string program = FindProgram(word);
-    if (program.empty()) {
-        ReportStartFailure(word, ERROR_FILE_NOT_FOUND, captures.error);
-        return;
-    }
-
+// What CreateProcess is given: the program it runs and the command line that program reads.
+struct Command {
     std::string application;
-    std::string commandLine;
+    std::string line;
+};
+
+// The command for the converter text, the program found for its first word, and the two names.
+// A name that cannot be handed over safely is reported to the error capture and refused.
+CStatus BuildCommand(const std::string& converter, const std::string& program,
+                     const std::string& input, const std::string& output, NativeHandle errorCapture,
+                     Command& command) {
     if (EndsWithNoCase(program, ".bat") || EndsWithNoCase(program, ".cmd")) {
         // Only the command interpreter runs a batch file, and it expands %NAME% even inside
         // quotes; a quote or a line break would end the argument. A name holding one of them is
         // not handed over rather than read as something else.
         for (const std::string* name : {&input, &output}) {
             if (name->find_first_of("%\"\r\n") != std::string::npos) {
-                WriteLine(captures.error,
+                WriteLine(errorCapture,
                           *name + ": a name holding % or \" cannot be given to a batch file");
-                return;
+                return CStatus::Error(CStatus::Code::NotStarted, *name, ERROR_INVALID_NAME);
             }
         }
-        application = CommandInterpreter();
-        commandLine =
+        command.application = CommandInterpreter();
+        command.line =
             "cmd.exe /d /v:off /s /c \"" + converter + " \"" + input + "\" \"" + output + "\"\"";
     } else {
         // Started directly: no interpreter reads the names, whatever they hold.
-        application = program;
-        commandLine = converter + " " + QuoteArgument(input) + " " + QuoteArgument(output);
+        command.application = program;
+        command.line = converter + " " + QuoteArgument(input) + " " + QuoteArgument(output);
     }
+    return {};
+}
 
+// A handle the converter inherits; the program's own handles stay its own.
+CScopedHandle Inheritable(NativeHandle handle) {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), Native(handle), GetCurrentProcess(), &copy, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS)) {
+        return {};
+    }
+    return CScopedHandle(Owned(copy));
+}
+
+// A job whose processes all end when its last handle is closed. None where jobs are refused.
+CScopedHandle KillOnCloseJob() {
+    const HANDLE created = CreateJobObjectA(nullptr, nullptr);
+    if (created == nullptr) {
+        return {};
+    }
+    CScopedHandle job(Owned(created));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(Native(job.Get()), JobObjectExtendedLimitInformation, &limits,
+                                 sizeof limits)) {
+        return {};
+    }
+    return job;
+}
+
+// Starts the command with the captures as its standard output and error, suspended until it is
+// in its job. 0, or the error that kept it from starting.
+DWORD Launch(const Command& command, CaptureHandles captures, CConverterProcess::State& state) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                             OPEN_EXISTING, 0, nullptr);
-    HANDLE out = Inheritable(Native(captures.output));
-    HANDLE err = Inheritable(Native(captures.error));
+    CScopedHandle nul(Owned(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        &inherit, OPEN_EXISTING, 0, nullptr)));
+    const CScopedHandle out = Inheritable(captures.output);
+    const CScopedHandle err = Inheritable(captures.error);
+    if (!out.Valid() || !err.Valid()) {
+        return GetLastError();
+    }
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul == INVALID_HANDLE_VALUE ? nullptr : nul;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
+    startup.hStdInput = nul.Valid() ? Native(nul.Get()) : nullptr;
+    startup.hStdOutput = Native(out.Get());
+    startup.hStdError = Native(err.Get());
     PROCESS_INFORMATION process{};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
+    std::vector<char> line(command.line.begin(), command.line.end());
     line.push_back('\0');
     // No console for the converter, so no window flashes up for each file: what it prints goes
     // to the captures. (A console's host would also hold the captures open after it ends.)
-    const BOOL started = out != nullptr && err != nullptr &&
-                         CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        DETACHED_PROCESS, nullptr, nullptr, &startup, &process);
-    const DWORD error = started ? ERROR_SUCCESS : GetLastError();
-
-    for (HANDLE handle : {nul, out, err}) {
-        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
-        }
+    // Suspended, so that it starts nothing before it is in its job.
+    if (!CreateProcessA(command.application.c_str(), line.data(), nullptr, nullptr, TRUE,
+                        DETACHED_PROCESS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &process)) {
+        return GetLastError();
     }
-    if (!started) {
-        ReportStartFailure(word, error, captures.error);
+    state.process.Reset(Owned(process.hProcess));
+    const CScopedHandle thread(Owned(process.hThread));
+
+    // Where the program itself runs in a job that allows no other (before Windows 8), the
+    // converter goes without: a stop then ends the converter alone.
+    state.job = KillOnCloseJob();
+    if (state.job.Valid() &&
+        !AssignProcessToJobObject(Native(state.job.Get()), Native(state.process.Get()))) {
+        state.job.Reset();
+    }
+    if (ResumeThread(Native(thread.Get())) == static_cast<DWORD>(-1)) {
+        const DWORD error = GetLastError();
+        TerminateProcess(Native(state.process.Get()), kStoppedExitCode);
+        WaitForSingleObject(Native(state.process.Get()), INFINITE);
+        state.process.Reset();
+        state.job.Reset();
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace
+
+CConverterProcess::CConverterProcess() : m_state(std::make_unique<State>()) {}
+
+CConverterProcess::~CConverterProcess() {
+    if (Running()) {
+        Kill();
+        Wait();
+    }
+}
+
+CConverterProcess::CConverterProcess(CConverterProcess&&) noexcept = default;
+CConverterProcess& CConverterProcess::operator=(CConverterProcess&&) noexcept = default;
+
+bool CConverterProcess::Running() const {
+    return m_state && m_state->process.Valid() && !m_state->end;
+}
+
+NativeHandle CConverterProcess::EndHandle() const {
+    return Running() ? m_state->process.Get() : kNoHandle;
+}
+
+namespace {
+
+ProcessEnd ExitOf(HANDLE process) {
+    DWORD code = 0;
+    // Unknown when it cannot be read: the end is what matters.
+    GetExitCodeProcess(process, &code);
+    return {ProcessEnd::Kind::Exited, static_cast<int>(code)};
+}
+
+}  // namespace
+
+std::optional<ProcessEnd> CConverterProcess::Poll() {
+    if (!Running()) {
+        return m_state ? m_state->end : std::nullopt;
+    }
+    const HANDLE process = Native(m_state->process.Get());
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        return std::nullopt;
+    }
+    m_state->end = ExitOf(process);
+    return m_state->end;
+}
+
+ProcessEnd CConverterProcess::Wait() {
+    if (!Running()) {
+        return m_state && m_state->end ? *m_state->end : ProcessEnd{};
+    }
+    const HANDLE process = Native(m_state->process.Get());
+    WaitForSingleObject(process, INFINITE);
+    m_state->end = ExitOf(process);
+    return *m_state->end;
+}
+
+void CConverterProcess::Terminate() {
+    // Windows has no way to ask a process to end: it is ended at once.
+    Kill();
+}
+
+void CConverterProcess::Kill() {
+    if (!m_state) {
         return;
     }
-    // The exit status is not looked at; only the end matters.
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // The job outlives the converter's end, so that what it started and left running can still
+    // be reached.
+    if (m_state->job.Valid()) {
+        TerminateJobObject(Native(m_state->job.Get()), kStoppedExitCode);
+    } else if (Running()) {
+        TerminateProcess(Native(m_state->process.Get()), kStoppedExitCode);
+    }
+}
+
+CStatus StartConverter(const std::string& converter, const std::string& input,
+                       const std::string& output, CaptureHandles captures,
+                       CConverterProcess& process) {
+    const std::vector<std::string> words = SplitConverterWords(converter);
+    const std::string word = words.empty() ? std::string() : words.front();
+    if (word.empty() || input.find('\0') != std::string::npos ||
+        output.find('\0') != std::string::npos || converter.find('\0') != std::string::npos) {
+        return NotStarted(word, word.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_PARAMETER,
+                          captures.error);
+    }
+    const std::string program = FindProgram(word);
+    if (program.empty()) {
+        return NotStarted(word, ERROR_FILE_NOT_FOUND, captures.error);
+    }
+    Command command;
+    if (CStatus built = BuildCommand(converter, program, input, output, captures.error, command);
+        !built.Ok()) {
+        return built;
+    }
+    CConverterProcess started;
+    if (const DWORD error = Launch(command, captures, *started.m_state); error != 0) {
+        return NotStarted(word, error, captures.error);
+    }
+    process = std::move(started);
+    return {};
+}
+
+std::string SignalName(int) {
+    return {};
 }
 
 }  // namespace varlo

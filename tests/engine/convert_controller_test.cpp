@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/native_text.h"
 #include "fake_runner.h"
 #include "fake_view.h"
 #include "settings/settings.h"
@@ -273,7 +274,8 @@ TEST_F(ConvertControllerTest, ReadErrorStopsTheChainAtTheFileThatFailed) {
     StartWith({}, /*autoExec=*/1);
     m_unreadable = "b.wav";
     m_controller.FilesDropped({"a.wav", "b.wav", "c.wav"});
-    EXPECT_EQ(Strings{"varloGui: /w/varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"},
+    EXPECT_EQ(Strings{"varloGui: /w/varloGuiErr0.tmp" +
+                      NativeText(" へのｱｸｾｽ中に不明なｴﾗｰが発生しました。")},
               m_view.errors);
     EXPECT_EQ("rec a.wav\r\n", Field(ConvertField::Log)) << "no record for b.wav";
     EXPECT_EQ("b.wav", Field(ConvertField::Input));
@@ -412,7 +414,7 @@ TEST_F(ConvertControllerChainTest, FailuresAreShownAndTheWindowGoesOn) {
     view.autoState = 1;
     controller.FilesDropped({"a.wav", "b.wav"});
     m_runner.End(0, {}, "rec a\r\n");
-    EXPECT_EQ(Strings{"varloGui: メモリが不足しています。"}, view.errors);
+    EXPECT_EQ(Strings{"varloGui: " + NativeText("メモリが不足しています。")}, view.errors);
     EXPECT_FALSE(view.busy);
     EXPECT_EQ(1u, m_runner.started.size()) << "the chain stops at the failure";
 

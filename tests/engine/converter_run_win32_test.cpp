@@ -1,14 +1,21 @@
 // The converter run through the Windows layer: captures, the converter started without an
-// interpreter, batch files through one, and Shift-JIS names in code page 932.
+// interpreter, batch files through one, Shift-JIS names in code page 932, how a run ends (an exit
+// status, a stop that reaches what the converter started), and waiting on many ends at once.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "engine/capture_file.h"
+#include "engine/conversion_runner.h"
 #include "engine/converter_run.h"
+#include "engine/event_loop.h"
+#include "engine/native_text.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
 #include "temp_folder.h"
@@ -20,6 +27,27 @@ using Strings = std::vector<std::string>;
 using Names = std::set<std::string>;
 
 const std::string kConverter = TEST_CONVERTER_PATH;
+const std::string kNotStarted = NativeText("変換プログラムを起動できませんでした。") + "\r\n";
+
+// The record of one run, which must not be abandoned.
+std::string RecordOf(const std::string& converter, const std::string& input,
+                     const std::string& output) {
+    std::string record;
+    const CStatus status = RunConverter(converter, input, output, record);
+    EXPECT_TRUE(status.Ok()) << status.Message();
+    return record;
+}
+
+// Checks `condition` until it holds or ten seconds have passed.
+bool WaitUntil(const std::function<bool()>& condition) {
+    for (int tries = 0; tries < 1000; ++tries) {
+        if (condition()) {
+            return true;
+        }
+        Sleep(10);
+    }
+    return condition();
+}
 
 // 表 (0x95 0x5C) and ソ (0x83 0x5C): Shift-JIS characters whose trail byte is '\'.
 const std::string kHyou = "\x95\x5C";
@@ -34,7 +62,7 @@ protected:
     }
     ~ConverterRunWin32Test() override {
         for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
-                                 "FAKE_WRITE_OUTPUT"}) {
+                                 "FAKE_WRITE_OUTPUT", "FAKE_SLEEP_MS", "FAKE_CHILD_PID_FILE"}) {
             SetEnvironmentVariableA(name, nullptr);
         }
     }
@@ -77,7 +105,7 @@ TEST_F(ConverterRunWin32Test, CodePageIs932) {
 TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
     Prints("A\r\nB", "E\r\n");
     EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n",
-              RunConverter(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
+              RecordOf(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
     EXPECT_EQ((Strings{"C:\\wav\\song.wav", "C:\\wav\\song.aac"}), Arguments());
     EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may remain";
 }
@@ -101,7 +129,7 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
         "",
     };
     for (const std::string& name : names) {
-        RunConverter(kConverter + " -x", name, name + ".aac");
+        RecordOf(kConverter + " -x", name, name + ".aac");
         EXPECT_EQ((Strings{"-x", name, name + ".aac"}), Arguments()) << name;
     }
     EXPECT_FALSE(PathExists("pwned.txt"));
@@ -110,48 +138,60 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
 
 TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
     const std::string notFound = SystemErrorText(ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ("a.wav -> a.aac\r\nvarlo-no-such.exe: " + notFound + "\r\n",
-              RunConverter("varlo-no-such.exe", "a.wav", "a.aac"));
-    EXPECT_EQ("a.wav -> a.aac\r\nvarlo: " + notFound + "\r\n",
-              RunConverter("varlo -y", "a.wav", "a.aac"));
-    EXPECT_EQ("a.wav -> a.aac\r\n\"\": " + notFound + "\r\n", RunConverter("", "a.wav", "a.aac"));
+    EXPECT_EQ("a.wav -> a.aac\r\nvarlo-no-such.exe: " + notFound + "\r\n" + kNotStarted,
+              RecordOf("varlo-no-such.exe", "a.wav", "a.aac"));
+    EXPECT_EQ("a.wav -> a.aac\r\nvarlo: " + notFound + "\r\n" + kNotStarted,
+              RecordOf("varlo -y", "a.wav", "a.aac"));
+    EXPECT_EQ("a.wav -> a.aac\r\n\"\": " + notFound + "\r\n" + kNotStarted,
+              RecordOf("", "a.wav", "a.aac"));
     EXPECT_EQ(Names{}, m_folder.Names());
 }
 
 TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNamesOnly) {
     test::WriteFile("conv.bat", "@echo off\r\necho in=%1\r\necho out=%2\r\n");
     EXPECT_EQ("a b.wav -> a b.aac\r\nin=\"C:\\w\\a b.wav\"\r\nout=\"C:\\w\\a b.aac\"\r\n",
-              RunConverter("conv.bat", "C:\\w\\a b.wav", "C:\\w\\a b.aac"));
+              RecordOf("conv.bat", "C:\\w\\a b.wav", "C:\\w\\a b.aac"));
     EXPECT_EQ("x&y.wav -> x&y.aac\r\nin=\"x&y.wav\"\r\nout=\"x&y.aac\"\r\n",
-              RunConverter("conv", "x&y.wav", "x&y.aac"))
+              RecordOf("conv", "x&y.wav", "x&y.aac"))
         << "found as conv.bat, & stays inside its name";
 
     // %NAME% would be expanded by the interpreter: the name is not handed over.
     EXPECT_EQ(
         "%USERPROFILE%.wav -> %USERPROFILE%.aac\r\n%USERPROFILE%.wav: a name holding % or \" "
-        "cannot be given to a batch file\r\n",
-        RunConverter("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
+        "cannot be given to a batch file\r\n" +
+            kNotStarted,
+        RecordOf("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
     EXPECT_EQ(Names{"conv.bat"}, m_folder.Names());
 }
 
 TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) {
     test::WriteFile("varloGui0.tmp", "keep");
     test::WriteFile("varloGui1.tmp", "keep");
-    EXPECT_EQ("varloGui2.tmp", PickCaptureName(kOutputCapturePattern));
-    RunConverter(kConverter, "a", "b");
+    Prints("", "");
+    RecordOf(kConverter, "a", "b");
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
 
     for (int n = 2; n <= 99; ++n) {
         test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
     }
     Prints("new\n", "");
-    EXPECT_EQ("a -> b\r\nnew\r\n", RunConverter(kConverter, "a", "b"));
+    EXPECT_EQ("a -> b\r\nnew\r\n", RecordOf(kConverter, "a", "b"));
     EXPECT_FALSE(PathExists("varloGui99.tmp")) << "number 99 is used, then removed";
     EXPECT_EQ(99u, m_folder.Names().size());
 
     CCaptureFile capture;
-    EXPECT_EQ(CCaptureFile::CreateResult::NameTaken, capture.Create("varloGui0.tmp", false));
+    EXPECT_EQ(CStatus::Code::NameTaken, capture.Create("varloGui0.tmp", false).GetCode());
     EXPECT_EQ("keep", test::ReadFile("varloGui0.tmp"));
+
+    // No capture can be made when the last name is a folder: nothing runs, and the record says
+    // why and that the converter did not start.
+    ASSERT_TRUE(std::filesystem::create_directory("varloGui99.tmp"));
+    DeleteFileA(ReportPath().c_str());
+    const std::string record = RecordOf(kConverter, "a", "b");
+    EXPECT_EQ(0u, record.find("a -> b\r\nvarloGui99.tmp: ")) << record;
+    EXPECT_EQ(record.size() - kNotStarted.size(), record.rfind(kNotStarted)) << record;
+    EXPECT_TRUE(Arguments().empty()) << "the converter did not run";
+    EXPECT_FALSE(PathExists("varloGuiErr0.tmp"));
 }
 
 TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
@@ -170,7 +210,7 @@ TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
     EXPECT_EQ(name + "(1).aac", ProposeOutputPath(name + ".wav"));
     Prints("", "");
     EXPECT_EQ(name + ".wav -> " + name + "(1).aac\r\n",
-              RunConverter(kConverter, name + ".wav", name + "(1).aac"));
+              RecordOf(kConverter, name + ".wav", name + "(1).aac"));
 }
 
 TEST_F(ConverterRunWin32Test, PathExistsIsTheAttributeQuery) {
@@ -182,6 +222,77 @@ TEST_F(ConverterRunWin32Test, PathExistsIsTheAttributeQuery) {
     EXPECT_FALSE(PathExists("missing.wav"));
     EXPECT_FALSE(PathExists(""));
     EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13)));
+}
+
+// A crash is an exit status such as STATUS_ACCESS_VIOLATION, which the record shows in hex too.
+TEST_F(ConverterRunWin32Test, ACrashedConverterSaysSoAtTheEndOfItsRecord) {
+    Prints("out\r\n", "");
+    SetEnvironmentVariableA("FAKE_EXIT", "-1073741819");
+    EXPECT_EQ(
+        "a -> b\r\nout\r\n" +
+            NativeText("変換プログラムが終了コード 3221225477 (0xC0000005) で終了しました。") +
+            "\r\n",
+        RecordOf(kConverter, "a", "b"));
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+// A converter that writes its output, starts a process of its own and then runs on: a stop ends
+// both and removes what it made.
+TEST_F(ConverterRunWin32Test, AStopEndsTheConverterWithWhatItStartedAndMade) {
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    SetEnvironmentVariableA("FAKE_SLEEP_MS", "60000");
+    const std::string pidFile = m_controls.Path() + "\\child";
+    SetEnvironmentVariableA("FAKE_CHILD_PID_FILE", pidFile.c_str());
+    Prints("said\r\n", "");
+
+    CWaitLoop loop;
+    CConversionRunner runner(loop);
+    std::optional<std::string> record;
+    const std::unique_ptr<IRunningConversion> running =
+        runner.Start(kConverter, "in.wav", "made.aac", [&](CStatus status, std::string text) {
+            EXPECT_TRUE(status.Ok()) << status.Message();
+            record = std::move(text);
+        });
+    std::string pid;
+    ASSERT_TRUE(WaitUntil([&] {
+        pid = PathExists(pidFile) ? test::ReadFile(pidFile) : "";
+        return !pid.empty() && PathExists("made.aac");
+    }));
+    const HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(pid)));
+    ASSERT_NE(nullptr, child);
+    running->Stop();
+    ASSERT_TRUE(loop.RunUntil([&] { return record.has_value(); }, std::chrono::seconds(10)));
+    EXPECT_EQ("in.wav -> made.aac\r\nsaid\r\n" + NativeText("変換を中止しました。") + "\r\n",
+              *record);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child, 5000)) << "its child went with it";
+    CloseHandle(child);
+    EXPECT_EQ(Names{}, m_folder.Names()) << "no output it made, no capture";
+}
+
+TEST(WaitLoopWin32, WatchesMoreHandlesThanOneWaitTakes) {
+    std::vector<HANDLE> events;
+    for (int i = 0; i < 150; ++i) {
+        events.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    }
+    CWaitLoop loop;
+    std::vector<int> fired;
+    std::vector<std::unique_ptr<IEventLoop::IWatch>> watches;
+    for (int i = 0; i < 150; ++i) {
+        watches.push_back(loop.WhenReady(reinterpret_cast<NativeHandle>(events[i]),
+                                         [&fired, i] { fired.push_back(i); }));
+    }
+    // One in the last slice, one in the first.
+    SetEvent(events[140]);
+    EXPECT_TRUE(loop.RunUntil([&] { return fired.size() == 1; }, std::chrono::seconds(5)));
+    SetEvent(events[3]);
+    EXPECT_TRUE(loop.RunUntil([&] { return fired.size() == 2; }, std::chrono::seconds(5)));
+    EXPECT_EQ((std::vector<int>{140, 3}), fired);
+    // Nothing else is ready: the loop gives up at its limit.
+    EXPECT_FALSE(loop.RunUntil([&] { return fired.size() == 3; }, std::chrono::milliseconds(50)));
+    watches.clear();
+    for (const HANDLE event : events) {
+        CloseHandle(event);
+    }
 }
 
 }  // namespace

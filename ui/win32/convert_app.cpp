@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "convert_dialog.h"
 #include "file_chooser.h"
@@ -15,11 +16,18 @@ int CConvertApp::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    CProfileStore profile(CProfileStore::DefaultPath());  // WIN.INI
-    CFileDialogChooser chooser;
-    CConvertDialog dialog(profile, chooser);
-    dialog.SetCommandLine(GetCommandLineA());
-    dialog.DoModal();  // how it ended does not matter
+    // The task bar button's progress is one of the shell's COM objects.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    {
+        CProfileStore profile(CProfileStore::DefaultPath());  // WIN.INI
+        CFileDialogChooser chooser;
+        CConvertDialog dialog(profile, chooser);
+        dialog.SetCommandLine(GetCommandLineA());
+        dialog.DoModal();  // how it ended does not matter
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
     return 0;
 }
 

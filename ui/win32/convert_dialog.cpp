@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "about_dialog.h"
-#include "engine/converter_run.h"
 #include "engine/path_parts.h"
 #include "res/resource.h"
+#include "settings/settings.h"
 #include "texts.h"
 
 namespace varlo {
@@ -20,25 +20,14 @@ namespace {
 // The main window's help topic: topics of dialogs are numbered from 0x20000 on by their id.
 constexpr ULONG_PTR kHelpContext = 0x20000 + IDD_MAIN;
 
-// Repainting the log for every record of a long chain would cost more than the conversions.
-constexpr ULONGLONG kChainRepaintMs = 40;
+// Sent to itself as the window opens: the command line's files are converted once it shows.
+constexpr UINT kStartQueueMessage = WM_APP + 2;
+static_assert(kStartQueueMessage != CWindowEventLoop::kReadyMessage);
 
 // The controls with a tooltip, in the order their tips are added. Each tip is the string of the
 // string table with the control's id.
 constexpr int kTooltipControls[] = {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_AUTO,
                                     IDOK,      IDCANCEL,   IDC_LOG};
-
-// Shows the busy cursor for as long as it lives; nothing is handled meanwhile that would reset it.
-class CWaitCursor {
-public:
-    CWaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
-    ~CWaitCursor() { SetCursor(m_previous); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    HCURSOR m_previous;
-};
 
 std::string ProgramPath() {
     std::vector<char> buffer(MAX_PATH);
@@ -65,8 +54,9 @@ bool ModifierKeyDown() {
 }  // namespace
 
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
-                               ConverterRunner runner)
-    : m_controller(*this, profile, std::move(runner)),
+                               IConversionRunner* runner)
+    : m_ownRunner(m_loop),
+      m_controller(*this, profile, runner != nullptr ? *runner : m_ownRunner),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ICON))),
       m_chooser(chooser),
       m_messageBox(
@@ -81,6 +71,7 @@ CConvertDialog::~CConvertDialog() {
     if (m_hwnd != nullptr) {
         DestroyWindow(m_hwnd);
     }
+    ReleaseTaskbar();
 }
 
 void CConvertDialog::SetCommandLine(const std::string& commandLine) {
@@ -108,7 +99,7 @@ INT_PTR CALLBACK CConvertDialog::DialogProc(HWND hwnd, UINT message, WPARAM wPar
     if (self == nullptr) {
         return FALSE;  // before WM_INITDIALOG: nothing of ours to do yet
     }
-    const INT_PTR result = self->OnMessage(message, wParam);
+    const INT_PTR result = self->OnMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->m_hwnd = nullptr;
@@ -116,10 +107,23 @@ INT_PTR CALLBACK CConvertDialog::DialogProc(HWND hwnd, UINT message, WPARAM wPar
     return result;
 }
 
-INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam) {
+INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_loop.OnMessage(message, wParam)) {
+        return TRUE;
+    }
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        // The shell (re)started: the button it made knows nothing of the progress yet.
+        ReleaseTaskbar();
+        m_taskbarTried = false;
+        ShowTaskbarProgress();
+        return TRUE;
+    }
     switch (message) {
         case WM_INITDIALOG:
             return OnInitDialog();
+        case kStartQueueMessage:
+            m_controller.StartQueue();
+            return TRUE;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return TRUE;
@@ -135,6 +139,24 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam) {
         case WM_HELP:
             OnHelp();
             return TRUE;
+        case WM_GETMINMAXINFO:
+            if (m_minimumSize.cx > 0) {
+                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+                limits->ptMinTrackSize = {m_minimumSize.cx, m_minimumSize.cy};
+                return TRUE;
+            }
+            return FALSE;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) {
+                OnSize(LOWORD(lParam), HIWORD(lParam));
+            }
+            return TRUE;
+        case WM_ENDSESSION:
+            // The session ends once this returns: nothing may be left running or unsaved.
+            if (wParam) {
+                m_controller.EndSession();
+            }
+            return TRUE;
         case WM_DESTROY:
             OnDestroy();
             return FALSE;
@@ -147,11 +169,15 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam) {
 BOOL CConvertDialog::OnInitDialog() {
     m_autoCheck = GetDlgItem(m_hwnd, IDC_AUTO);
     m_logEdit = GetDlgItem(m_hwnd, IDC_LOG);
-    m_execEdit = GetDlgItem(m_hwnd, IDC_EXEC);
+    m_converterEdit = GetDlgItem(m_hwnd, IDC_EXEC);
     m_inputEdit = GetDlgItem(m_hwnd, IDC_INPUT);
     m_outputEdit = GetDlgItem(m_hwnd, IDC_OUTPUT);
     // A log of many records outgrows the 32K characters an edit control takes by default.
     SendMessageA(m_logEdit, EM_SETLIMITTEXT, 0, 0);
+    const HWND convert = GetDlgItem(m_hwnd, IDOK);
+    m_convertText.assign(static_cast<std::size_t>(GetWindowTextLengthW(convert)) + 1, L'\0');
+    m_convertText.resize(static_cast<std::size_t>(
+        GetWindowTextW(convert, m_convertText.data(), static_cast<int>(m_convertText.size()))));
 
     if (HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE); systemMenu != nullptr) {
         const std::wstring about = ResourceString(IDS_ABOUT);
@@ -162,14 +188,77 @@ BOOL CConvertDialog::OnInitDialog() {
     }
     SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    RememberLayout();
+    m_loop.Attach(m_hwnd);
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
-    m_shutDown = false;
     m_controller.Start();
+    AddJobsMenu();
     AddTooltips();
     m_relay.Start(m_hwnd, m_tooltip);
-    // With auto-convert on, the whole command line converts here, before the window shows.
-    Guarded([this] { m_controller.StartQueue(); });
+    // Only once the window shows do the command line's files start converting.
+    PostMessageA(m_hwnd, kStartQueueMessage, 0, 0);
     return TRUE;  // the focus goes to the first tab stop: Convert
+}
+
+void CConvertDialog::RememberLayout() {
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    m_templateClient = {client.right - client.left, client.bottom - client.top};
+    RECT window;
+    GetWindowRect(m_hwnd, &window);
+    m_minimumSize = {window.right - window.left, window.bottom - window.top};
+
+    // The log takes all the room the window gains; the path fields take its width, and what
+    // stands right of them follows the right edge.
+    const std::pair<int, Anchor> anchors[] = {
+        {IDC_INPUT, Anchor::Width},         {IDC_OUTPUT, Anchor::Width},
+        {IDC_EXEC, Anchor::Width},          {IDC_BROWSE_INPUT, Anchor::Right},
+        {IDC_BROWSE_OUTPUT, Anchor::Right}, {IDC_BROWSE_EXEC, Anchor::Right},
+        {IDCANCEL, Anchor::Right},          {IDC_LOG, Anchor::WidthAndHeight},
+    };
+    m_layout.clear();
+    for (const auto& [id, anchor] : anchors) {
+        const HWND control = GetDlgItem(m_hwnd, id);
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+        m_layout.push_back({control, rect, anchor});
+    }
+}
+
+void CConvertDialog::OnSize(int width, int height) {
+    const int dx = std::max(0, width - static_cast<int>(m_templateClient.cx));
+    const int dy = std::max(0, height - static_cast<int>(m_templateClient.cy));
+    HDWP positions = BeginDeferWindowPos(static_cast<int>(m_layout.size()));
+    for (const Placed& placed : m_layout) {
+        RECT rect = placed.rect;
+        switch (placed.anchor) {
+            case Anchor::Right:
+                OffsetRect(&rect, dx, 0);
+                break;
+            case Anchor::Width:
+                rect.right += dx;
+                break;
+            case Anchor::WidthAndHeight:
+                rect.right += dx;
+                rect.bottom += dy;
+                break;
+        }
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        const int x = rect.left;
+        const int y = rect.top;
+        const int cx = rect.right - rect.left;
+        const int cy = rect.bottom - rect.top;
+        if (positions != nullptr) {
+            positions = DeferWindowPos(positions, placed.window, nullptr, x, y, cx, cy, flags);
+        } else {
+            SetWindowPos(placed.window, nullptr, x, y, cx, cy, flags);
+        }
+    }
+    if (positions != nullptr) {
+        EndDeferWindowPos(positions);
+    }
 }
 
 void CConvertDialog::AddTooltips() {
@@ -195,13 +284,12 @@ void CConvertDialog::AddTooltips() {
 void CConvertDialog::OnCommand(int id) {
     switch (id) {
         case IDOK:
-            Guarded([this] { m_controller.ConvertClicked(); });
+            m_controller.ConvertClicked();
             break;
         case IDCANCEL:
-            if (m_modal) {
-                EndDialog(m_hwnd, IDCANCEL);
-            } else {
-                DestroyWindow(m_hwnd);
+            // While conversions stop, the controller closes the window once they have.
+            if (m_controller.RequestClose()) {
+                CloseWindow();
             }
             break;
         case IDC_BROWSE_INPUT:
@@ -219,32 +307,51 @@ void CConvertDialog::OnCommand(int id) {
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
-    const std::optional<std::string> path = m_chooser.Choose(kind, m_hwnd);
-    if (!path) {
-        return;
+    if (const std::optional<std::string> path = m_chooser.Choose(kind, m_hwnd)) {
+        m_controller.FileChosen(kind, *path);
     }
-    Guarded([this, kind, &path] {
-        switch (kind) {
-            case FileDialogKind::Input:
-                m_controller.InputChosen(*path);
-                break;
-            case FileDialogKind::Output:
-                m_controller.OutputChosen(*path);
-                break;
-            case FileDialogKind::Converter:
-                m_controller.ConverterChosen(*path);
-                break;
-        }
-    });
 }
 
 BOOL CConvertDialog::OnSysCommand(WPARAM command) {
-    if ((command & 0xFFF0) != IDM_ABOUT) {
-        return FALSE;
+    // The system keeps the low four bits of a window menu command for itself.
+    const UINT id = static_cast<UINT>(command & 0xFFF0);
+    if (id == IDM_ABOUT) {
+        CAboutDialog about;
+        about.DoModal(m_hwnd);
+        return TRUE;
     }
-    CAboutDialog about;
-    about.DoModal(m_hwnd);
-    return TRUE;
+    if (id > IDM_JOBS && id <= IDM_JOBS + 16u * static_cast<UINT>(kMaxJobs)) {
+        m_controller.SetJobs(static_cast<int>((id - IDM_JOBS) / 16));
+        CheckJobs();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void CConvertDialog::AddJobsMenu() {
+    const HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE);
+    const std::wstring title = ResourceString(IDS_JOBS);
+    if (systemMenu == nullptr || title.empty()) {
+        return;
+    }
+    m_jobsMenu = CreatePopupMenu();
+    if (m_jobsMenu == nullptr) {
+        return;
+    }
+    for (int jobs = 1; jobs <= m_controller.MostUsefulJobs(); ++jobs) {
+        AppendMenuW(m_jobsMenu, MF_STRING, IDM_JOBS + 16 * static_cast<UINT>(jobs),
+                    std::to_wstring(jobs).c_str());
+    }
+    AppendMenuW(systemMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_jobsMenu), title.c_str());
+    CheckJobs();
+}
+
+void CConvertDialog::CheckJobs() {
+    const int count = GetMenuItemCount(m_jobsMenu);
+    if (count > 0) {
+        CheckMenuRadioItem(m_jobsMenu, 0, static_cast<UINT>(count - 1),
+                           static_cast<UINT>(m_controller.Jobs() - 1), MF_BYPOSITION);
+    }
 }
 
 void CConvertDialog::OnDropFiles(HDROP drop) {
@@ -259,7 +366,7 @@ void CConvertDialog::OnDropFiles(HDROP drop) {
         paths.push_back(std::move(path));
     }
     DragFinish(drop);
-    Guarded([this, &paths] { m_controller.FilesDropped(paths); });
+    m_controller.FilesDropped(paths);
 }
 
 BOOL CConvertDialog::OnPaint() {
@@ -292,35 +399,8 @@ void CConvertDialog::OnHelp() {
 void CConvertDialog::OnDestroy() {
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
-    if (!m_shutDown) {
-        m_shutDown = true;
-        m_controller.Shutdown();
-    }
-}
-
-void CConvertDialog::Guarded(const std::function<void()>& operation) {
-    std::optional<CCaptureReadError> failure;
-    {
-        const CWaitCursor wait;
-        try {
-            operation();
-        } catch (const CCaptureReadError& error) {
-            failure = error;  // the conversion is abandoned; say so once the cursor is back
-        }
-    }
-    if (failure) {
-        ShowReadError(*failure);
-    }
-}
-
-void CConvertDialog::ShowReadError(const CCaptureReadError& error) {
-    std::wstring text = ResourceString(IDS_READ_ERROR);
-    const std::wstring path = AnsiToWide(error.CapturePath());
-    for (std::size_t at = text.find(L"%1"); at != std::wstring::npos;
-         at = text.find(L"%1", at + path.size())) {
-        text.replace(at, 2, path);
-    }
-    m_messageBox(m_hwnd, text, AnsiToWide(m_controller.Section()), MB_OK | MB_ICONSTOP);
+    ReleaseTaskbar();
+    m_controller.Shutdown();
 }
 
 HWND CConvertDialog::FieldWindow(ConvertField field) const {
@@ -330,7 +410,7 @@ HWND CConvertDialog::FieldWindow(ConvertField field) const {
         case ConvertField::Output:
             return m_outputEdit;
         case ConvertField::Converter:
-            return m_execEdit;
+            return m_converterEdit;
         case ConvertField::Log:
             return m_logEdit;
     }
@@ -370,14 +450,6 @@ void CConvertDialog::AppendLog(const std::string& text) {
     SendMessageA(m_logEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(shown.c_str()));
     SendMessageA(m_logEdit, EM_SETSEL, kEnd, static_cast<LPARAM>(kEnd));
     SendMessageA(m_logEdit, EM_SCROLLCARET, 0, 0);
-    // Nothing else is handled during a chain, but each record should show as it comes.
-    if (IsWindowVisible(m_hwnd)) {
-        const ULONGLONG now = GetTickCount64();
-        if (now - m_logPaintedAt >= kChainRepaintMs) {
-            UpdateWindow(m_logEdit);
-            m_logPaintedAt = now;
-        }
-    }
 }
 
 int CConvertDialog::GetAutoState() {
@@ -394,6 +466,75 @@ void CConvertDialog::SetCaption(const std::string& text) {
 
 void CConvertDialog::EnableDrop() {
     DragAcceptFiles(m_hwnd, TRUE);
+}
+
+void CConvertDialog::SetBusy(bool busy) {
+    const HWND convert = GetDlgItem(m_hwnd, IDOK);
+    // A button's accessible name is its text: it says 中止 too.
+    SetWindowTextW(convert, busy ? ResourceString(IDS_STOP).c_str() : m_convertText.c_str());
+    for (const HWND field : {m_inputEdit, m_outputEdit, m_converterEdit}) {
+        SendMessageA(field, EM_SETREADONLY, busy ? TRUE : FALSE, 0);
+    }
+    for (const int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDC_BROWSE_EXEC}) {
+        const HWND button = GetDlgItem(m_hwnd, id);
+        // The focus would stay on a disabled button, where no key reaches anything.
+        if (busy && GetFocus() == button) {
+            SendMessageA(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(convert), TRUE);
+        }
+        EnableWindow(button, busy ? FALSE : TRUE);
+    }
+}
+
+void CConvertDialog::SetProgress(std::size_t done, std::size_t total) {
+    m_done = done;
+    m_total = total;
+    ShowTaskbarProgress();
+}
+
+void CConvertDialog::ShowTaskbarProgress() {
+    if (m_hwnd == nullptr) {
+        return;
+    }
+    if (m_taskbar == nullptr && !m_taskbarTried && m_total != 0) {
+        m_taskbarTried = true;
+        // Missing before Windows 7 and from some shells: the caption shows the progress anyway.
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_ITaskbarList3, reinterpret_cast<void**>(&m_taskbar)))) {
+            m_taskbar = nullptr;
+        } else if (FAILED(m_taskbar->HrInit())) {
+            ReleaseTaskbar();
+        }
+    }
+    if (m_taskbar == nullptr) {
+        return;
+    }
+    if (m_total == 0) {
+        m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
+    } else {
+        m_taskbar->SetProgressValue(m_hwnd, m_done, m_total);
+    }
+}
+
+void CConvertDialog::ReleaseTaskbar() {
+    if (m_taskbar != nullptr) {
+        m_taskbar->Release();
+        m_taskbar = nullptr;
+    }
+}
+
+void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
+    m_messageBox(m_hwnd, AnsiToWide(message), AnsiToWide(caption), MB_OK | MB_ICONSTOP);
+}
+
+void CConvertDialog::CloseWindow() {
+    if (m_hwnd == nullptr) {
+        return;
+    }
+    if (m_modal) {
+        EndDialog(m_hwnd, IDCANCEL);
+    } else {
+        DestroyWindow(m_hwnd);
+    }
 }
 
 }  // namespace varlo

@@ -4,16 +4,19 @@
 
 #include <windows.h>
 
+#include <shobjidl.h>
+
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/conversion_runner.h"
 #include "engine/convert_controller.h"
 #include "file_chooser.h"
 #include "tooltip_relay.h"
+#include "window_event_loop.h"
 
 namespace varlo {
-
-class CCaptureReadError;
 
 // Shows a message box and returns the button pressed, as MessageBoxW does.
 using MessageBoxFunction = std::function<int(HWND owner, const std::wstring& text,
@@ -24,9 +27,11 @@ using HelpFunction =
 
 class CConvertDialog : public IConvertView {
 public:
+    // Conversions run through `runner`, or, without one, as processes whose ends the window's
+    // messages bring.
     CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
-                   ConverterRunner runner = CConvertController::DefaultRunner());
-    // Destroys a window still open; its settings are then saved.
+                   IConversionRunner* runner = nullptr);
+    // Destroys a window still open; its settings are then saved, and its conversions ended.
     ~CConvertDialog() override;
     CConvertDialog(const CConvertDialog&) = delete;
     CConvertDialog& operator=(const CConvertDialog&) = delete;
@@ -54,10 +59,22 @@ public:
     void SetAutoState(int value) override;
     void SetCaption(const std::string& text) override;
     void EnableDrop() override;
+    void SetBusy(bool busy) override;
+    void SetProgress(std::size_t done, std::size_t total) override;
+    void ShowError(const std::string& caption, const std::string& message) override;
+    void CloseWindow() override;
 
 private:
+    // How a control follows the window's right and bottom edges as it is resized.
+    enum class Anchor { Right, Width, WidthAndHeight };
+    struct Placed {
+        HWND window;
+        RECT rect;  // in the template's client area
+        Anchor anchor;
+    };
+
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog();
     void OnCommand(int id);
     BOOL OnSysCommand(WPARAM command);
@@ -65,20 +82,28 @@ private:
     BOOL OnPaint();
     void OnHelp();
     void OnDestroy();
+    void OnSize(int width, int height);
 
     void AddTooltips();
+    // The window menu's 同時変換数 entry: how many conversions may run at once.
+    void AddJobsMenu();
+    void CheckJobs();
+    void RememberLayout();
     void Browse(FileDialogKind kind);
-    // Runs a controller operation; a capture that cannot be read is reported, and the window
-    // carries on.
-    void Guarded(const std::function<void()>& operation);
-    void ShowReadError(const CCaptureReadError& error);
     HWND FieldWindow(ConvertField field) const;
+    // The task bar button's progress, from the last SetProgress.
+    void ShowTaskbarProgress();
+    void ReleaseTaskbar();
+
+    // Before the controller: its conversions watch through them until they end with it.
+    CWindowEventLoop m_loop;
+    CConversionRunner m_ownRunner;
+    CConvertController m_controller;
 
     HWND m_tooltip = nullptr;
-    CConvertController m_controller;
     HWND m_autoCheck = nullptr;
     HWND m_logEdit = nullptr;
-    HWND m_execEdit = nullptr;
+    HWND m_converterEdit = nullptr;
     HWND m_inputEdit = nullptr;
     HWND m_outputEdit = nullptr;
     HICON m_hIcon;
@@ -89,8 +114,19 @@ private:
     CTooltipRelay m_relay;
     HWND m_hwnd = nullptr;
     bool m_modal = false;
-    bool m_shutDown = false;
-    ULONGLONG m_logPaintedAt = 0;
+
+    std::wstring m_convertText;  // the Convert button's own, while nothing runs
+    std::vector<Placed> m_layout;
+    SIZE m_templateClient{};  // the client area the template made
+    SIZE m_minimumSize{};     // the window the template made
+
+    HMENU m_jobsMenu = nullptr;  // owned by the window menu
+
+    UINT m_taskbarCreated = 0;  // the message that says the task bar button (again) exists
+    ITaskbarList3* m_taskbar = nullptr;
+    bool m_taskbarTried = false;
+    std::size_t m_done = 0;
+    std::size_t m_total = 0;
 };
 
 }  // namespace varlo

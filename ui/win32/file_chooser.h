@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace varlo {
+#include "engine/convert_controller.h"
 
-enum class FileDialogKind { Input, Output, Converter };
+namespace varlo {
 
 class IFileChooser {
 public:

@@ -1,5 +1,6 @@
 // The native main window, made from its template and driven with the messages that clicks, keys
-// and drops send, over a converter stand-in and a profile of the test's own.
+// and drops send, over a profile of the test's own. Conversions go to a runner that the test ends
+// them through, or, end to end, to the window's own runner and the converter stand-in.
 #include "ui/win32/convert_dialog.h"
 
 #include <windows.h>
@@ -7,9 +8,15 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
 
-#include "engine/converter_run.h"
+#include "engine/native_text.h"
+#include "engine/path_parts.h"
+#include "fake_runner.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -19,9 +26,11 @@ namespace varlo {
 namespace {
 
 using Strings = std::vector<std::string>;
+using Names = std::set<std::string>;
 using test::Wide;
 
 const std::string kProgram = "\"C:\\Program Files\\varloGui\\varloGui.exe\"";
+const std::string kConverter = TEST_CONVERTER_PATH;
 
 // Answers the file dialogs with prepared paths.
 class CFakeChooser : public IFileChooser {
@@ -54,16 +63,25 @@ protected:
     ~Win32DialogTest() override {
         m_dialog.reset();
         test::PumpMessages(nullptr);
+        for (const char* name : {"FAKE_SLEEP_MS", "FAKE_EXIT", "FAKE_WRITE_OUTPUT"}) {
+            SetEnvironmentVariableA(name, nullptr);
+        }
     }
 
-    // The window as the program starts it, with arguments and auto-convert as given.
-    CConvertDialog& Open(const Strings& arguments = {}, int autoExec = 0) {
+    // The window as the program starts it, with arguments and auto-convert as given, once it has
+    // handled what it sent itself as it opened. Its conversions go to the test's runner, or with
+    // `realRunner` to the window's own, which starts the converter stand-in.
+    CConvertDialog& Open(const Strings& arguments = {}, int autoExec = 0, bool realRunner = false) {
         WriteAutoExec(m_store, "varloGui", autoExec);
+        if (realRunner) {
+            WriteExecFile(m_store, "varloGui", kConverter);
+        }
         std::string commandLine = kProgram;
         for (const std::string& argument : arguments) {
             commandLine += " \"" + argument + "\"";
         }
-        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+        m_dialog =
+            std::make_unique<CConvertDialog>(m_store, m_chooser, realRunner ? nullptr : &m_runner);
         m_dialog->SetMessageBox(
             [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
                 EXPECT_EQ(m_dialog->Handle(), owner);
@@ -77,22 +95,40 @@ protected:
         m_dialog->SetCommandLine(commandLine);
         m_window = m_dialog->Create();
         EXPECT_NE(nullptr, m_window);
+        test::PumpMessages(m_window);
         return *m_dialog;
     }
 
-    ConverterRunner Runner() {
-        return [this](const std::string& converter, const std::string& input,
-                      const std::string& output) {
-            m_runs.push_back(converter + "|" + input + "|" + output);
-            if (m_duringRun) {
-                m_duringRun();
-            }
-            if (input == m_unreadable) {
-                throw CCaptureReadError(m_folder.Path() + "\\varloGuiErr0.tmp", 5);
-            }
-            return "rec " + input + "\r\n";
-        };
+    Strings Runs() const {
+        Strings runs;
+        for (const auto& run : m_runner.started) {
+            runs.push_back(run.converter + "|" + run.input + "|" + run.output);
+        }
+        return runs;
     }
+    // Ends the earliest conversion still running: "rec <input>", or no record and `status`.
+    void FinishNext(const CStatus& status = {}) {
+        for (std::size_t i = 0; i < m_runner.started.size(); ++i) {
+            const auto& run = m_runner.started[i];
+            if (run.finished) {
+                const std::string record =
+                    "rec " + run.input + (run.stopped ? " stopped" : "") + "\r\n";
+                m_runner.End(i, status, status.Ok() ? record : "");
+                return;
+            }
+        }
+        ADD_FAILURE() << "nothing runs";
+    }
+    // Ends conversions until none is left, those that the ends start included.
+    void FinishAll() {
+        for (int i = 0; i < 100 && m_runner.Running() != 0; ++i) {
+            FinishNext();
+        }
+    }
+    std::string Log() const { return m_dialog->GetText(ConvertField::Log); }
+    bool Busy() const { return m_dialog->Controller().Busy(); }
+    bool PumpUntil(const std::function<bool()>& done) { return test::PumpUntil(m_window, done); }
+    std::string Here(const std::string& name) const { return m_folder.Path() + "\\" + name; }
 
     HWND Control(int id) const { return GetDlgItem(m_window, id); }
 
@@ -131,11 +167,10 @@ protected:
     }
 
     test::CTempFolder m_folder;
-    CProfileStore m_store{m_folder.Path() + "\\cfg\\profile.ini"};
+    test::CTempFolder m_controls{/*makeCurrent=*/false};
+    CProfileStore m_store{m_controls.Path() + "\\cfg\\profile.ini"};
     CFakeChooser m_chooser;
-    Strings m_runs;
-    std::string m_unreadable = "\x01none";
-    std::function<void()> m_duringRun;
+    test::CFakeRunner m_runner;
     std::vector<MessageBoxCall> m_boxes;
     std::vector<HelpCall> m_helps;
     bool m_helpAnswers = false;
@@ -143,14 +178,15 @@ protected:
     HWND m_window = nullptr;
 };
 
-TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndAboutEntry) {
+TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndWindowMenu) {
+    WriteJobs(m_store, "varloGui", 2);
     Open({"C:\\w\\a.wav", "C:\\w\\b.wav"});
     EXPECT_EQ(L"varloGui", test::WindowTextW(m_window));
     EXPECT_EQ("C:\\w\\a.wav", Text(IDC_INPUT));
     EXPECT_EQ("C:\\w\\a.aac", Text(IDC_OUTPUT));
     EXPECT_EQ("conv", Text(IDC_EXEC));
     EXPECT_EQ(BST_UNCHECKED, SendMessageA(Control(IDC_AUTO), BM_GETCHECK, 0, 0));
-    EXPECT_TRUE(m_runs.empty());
+    EXPECT_TRUE(Runs().empty());
     EXPECT_EQ(Control(IDOK), GetFocus()) << "the first tab stop";
     EXPECT_TRUE(GetWindowLongA(m_window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
@@ -160,27 +196,41 @@ TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndAboutEntry) {
     EXPECT_EQ(reinterpret_cast<LRESULT>(icon), SendMessageA(m_window, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(reinterpret_cast<LRESULT>(icon), SendMessageA(m_window, WM_QUERYDRAGICON, 0, 0));
 
-    // The about entry closes the system menu, below a separator.
+    // The about entry follows the system's own, below a separator.
     const HMENU menu = GetSystemMenu(m_window, FALSE);
     const int count = GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_TRUE(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
-    EXPECT_EQ(static_cast<UINT>(IDM_ABOUT), GetMenuItemID(menu, count - 1));
+    ASSERT_GE(count, 3);
+    EXPECT_TRUE(GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUT), GetMenuItemID(menu, count - 2));
     wchar_t entry[100] = {};
-    GetMenuStringW(menu, count - 1, entry, 100, MF_BYPOSITION);
+    GetMenuStringW(menu, count - 2, entry, 100, MF_BYPOSITION);
     EXPECT_EQ(Wide("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), entry);
+
+    // Then how many conversions may run at once: the saved number checked, a choice saved.
+    GetMenuStringW(menu, count - 1, entry, 100, MF_BYPOSITION);
+    EXPECT_EQ(Wide("同時変換数"), entry);
+    const HMENU jobs = GetSubMenu(menu, count - 1);
+    ASSERT_GE(GetMenuItemCount(jobs), 2);
+    EXPECT_TRUE(GetMenuState(jobs, 1, MF_BYPOSITION) & MF_CHECKED);
+    SendMessageA(m_window, WM_SYSCOMMAND, GetMenuItemID(jobs, 0) | 0x3, 0);
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").jobs);
+    EXPECT_TRUE(GetMenuState(jobs, 0, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(jobs, 1, MF_BYPOSITION) & MF_CHECKED);
 }
 
 TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
     WriteAutoExec(m_store, "myConv", 1);
-    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+    m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
     m_dialog->SetCommandLine("C:\\tools\\myConv.exe C:\\w\\a.wav");
     m_window = m_dialog->Create();
-    EXPECT_EQ(L"myConv", test::WindowTextW(m_window));
+    test::PumpMessages(m_window);
+    EXPECT_EQ(L"myConv - 1/1", test::WindowTextW(m_window));
     EXPECT_EQ("varlo.exe", Text(IDC_EXEC));
     EXPECT_EQ(BST_CHECKED, SendMessageA(Control(IDC_AUTO), BM_GETCHECK, 0, 0));
-    EXPECT_EQ((Strings{"varlo.exe|C:\\w\\a.wav|C:\\w\\a.aac"}), m_runs)
+    EXPECT_EQ((Strings{"varlo.exe|C:\\w\\a.wav|C:\\w\\a.aac"}), Runs())
         << "with auto-convert on, the command line converts at start";
+    FinishNext();
+    EXPECT_EQ(L"myConv", test::WindowTextW(m_window));
 }
 
 TEST_F(Win32DialogTest, TooltipsNameSevenControlsInOrder) {
@@ -252,15 +302,17 @@ TEST_F(Win32DialogTest, LeftButtonAndMovesPassThroughTheTooltipFirst) {
 TEST_F(Win32DialogTest, ConvertButtonAndEnterInAnyFieldConvert) {
     Open({"C:\\w\\a.wav"});
     Click(IDOK);
-    ASSERT_EQ((Strings{"conv|C:\\w\\a.wav|C:\\w\\a.aac"}), m_runs);
-    EXPECT_EQ("rec C:\\w\\a.wav\r\n", m_dialog->GetText(ConvertField::Log));
+    ASSERT_EQ((Strings{"conv|C:\\w\\a.wav|C:\\w\\a.aac"}), Runs());
+    FinishNext();
+    EXPECT_EQ("rec C:\\w\\a.wav\r\n", Log());
     EXPECT_TRUE(IsWindow(m_window)) << "the window stays open";
 
     for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_LOG, IDC_AUTO}) {
         SCOPED_TRACE(id);
-        const std::size_t before = m_runs.size();
+        const std::size_t before = Runs().size();
         Key(id, VK_RETURN);
-        EXPECT_EQ(before + 1, m_runs.size());
+        EXPECT_EQ(before + 1, Runs().size());
+        FinishNext();
     }
 }
 
@@ -296,23 +348,25 @@ TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     const std::string deep = "C:\\w\\" + std::string(120, 'a') + "\\" + std::string(120, 'b');
     const std::string name = "\\" + std::string(20, 'x');
     Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\\x95\x5C.wav"});
+    FinishAll();
     EXPECT_EQ((Strings{"conv|C:\\w\\with blank.wav|C:\\w\\with blank.aac",
                        "conv|" + deep + name + ".wav|" + deep + name + ".aac",
                        "conv|C:\\w\\\x95\x5C.wav|C:\\w\\\x95\x5C.aac"}),
-              m_runs);
+              Runs());
     EXPECT_EQ(
         "rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\\x95\x5C.wav\r\n",
-        m_dialog->GetText(ConvertField::Log));
+        Log());
 
     // Without auto-convert the first loads and the rest wait for Convert.
-    m_runs.clear();
     Click(IDC_AUTO);
     Drop({"C:\\m\\1.wav", "C:\\m\\2.wav"});
-    EXPECT_TRUE(m_runs.empty());
+    EXPECT_EQ(3u, Runs().size());
     EXPECT_EQ("C:\\m\\1.wav", Text(IDC_INPUT));
     Click(IDOK);
-    EXPECT_EQ((Strings{"conv|C:\\m\\1.wav|C:\\m\\1.aac"}), m_runs);
+    EXPECT_EQ("conv|C:\\m\\1.wav|C:\\m\\1.aac", Runs().back());
+    FinishNext();
     EXPECT_EQ("C:\\m\\2.wav", Text(IDC_INPUT));
+    EXPECT_EQ(4u, Runs().size());
 }
 
 TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {
@@ -339,7 +393,7 @@ TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {
                                            FileDialogKind::Converter, FileDialogKind::Input}),
               m_chooser.asked);
     EXPECT_EQ(std::vector<HWND>(4, m_window), m_chooser.owners);
-    EXPECT_TRUE(m_runs.empty());
+    EXPECT_TRUE(Runs().empty());
 }
 
 TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
@@ -364,9 +418,9 @@ TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     EXPECT_FALSE(labels[2].empty());
     EXPECT_EQ(L"OK", labels[3]);
     EXPECT_EQ("C:\\w\\a.wav", Text(IDC_INPUT));
-    EXPECT_EQ("log", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("log", Log());
     EXPECT_EQ(1u, m_dialog->Controller().Queue().size());
-    EXPECT_TRUE(m_runs.empty());
+    EXPECT_TRUE(Runs().empty());
 }
 
 TEST_F(Win32DialogTest, HelpAsksForTheProgramsHelpFileAndSaysWhenItFails) {
@@ -391,16 +445,18 @@ TEST_F(Win32DialogTest, HelpAsksForTheProgramsHelpFileAndSaysWhenItFails) {
 
 TEST_F(Win32DialogTest, ReadErrorShowsTheMessageAndStopsTheChain) {
     Open({}, /*autoExec=*/1);
-    m_unreadable = "C:\\w\\b.wav";
     Drop({"C:\\w\\a.wav", "C:\\w\\b.wav", "C:\\w\\c.wav"});
+    FinishNext();
+    const std::string capture = m_folder.Path() + "\\varloGuiErr0.tmp";
+    FinishNext(CStatus::Error(CStatus::Code::ReadFailed, capture, ERROR_ACCESS_DENIED));
     ASSERT_EQ(1u, m_boxes.size());
     EXPECT_EQ(L"varloGui", m_boxes[0].caption);
-    EXPECT_EQ(Wide(m_folder.Path() + "\\varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"),
-              m_boxes[0].text);
+    EXPECT_EQ(Wide(capture + " へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"), m_boxes[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONSTOP), m_boxes[0].type);
-    EXPECT_EQ("rec C:\\w\\a.wav\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("rec C:\\w\\a.wav\r\n", Log());
     EXPECT_EQ("C:\\w\\b.wav", Text(IDC_INPUT));
     EXPECT_EQ(1u, m_dialog->Controller().Queue().size()) << "c.wav still waits";
+    EXPECT_EQ(2u, Runs().size());
 }
 
 TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
@@ -413,7 +469,7 @@ TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
     for (int i = 0; i < 50; ++i) {
         m_dialog->AppendLog("record " + std::to_string(i) + "\r\n" + lines);
     }
-    const std::string log = m_dialog->GetText(ConvertField::Log);
+    const std::string log = Log();
     EXPECT_GT(log.size(), 65536u) << "more than an edit control takes by default";
     EXPECT_EQ(0u, log.rfind("first\r\n", 0));
     EXPECT_EQ("record 49\r\n" + lines, log.substr(log.size() - lines.size() - 11));
@@ -430,14 +486,14 @@ TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
     m_dialog->SetText(ConvertField::Log, "");
     m_dialog->AppendLog("a -> b\r\n");
     m_dialog->AppendLog("c -> d\r\nline\r\n\r\n");
-    EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", Log());
 }
 
 TEST_F(Win32DialogTest, ANulInARecordHidesNothingAfterIt) {
     Open();
     using namespace std::string_literals;
     m_dialog->AppendLog("x.wav -> x.aac\r\nnul \0 tab\t\r\nlast\r\n"s);
-    EXPECT_EQ("x.wav -> x.aac\r\nnul   tab\t\r\nlast\r\n", m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("x.wav -> x.aac\r\nnul   tab\t\r\nlast\r\n", Log());
 }
 
 TEST_F(Win32DialogTest, FieldsMoveTheirCaretToTheEnd) {
@@ -454,22 +510,143 @@ TEST_F(Win32DialogTest, FieldsMoveTheirCaretToTheEnd) {
     }
 }
 
-TEST_F(Win32DialogTest, InputDuringAChainWaitsUntilItEnds) {
+TEST_F(Win32DialogTest, AChainHoldsTheFieldsTakesDropsAndStopsOnStop) {
     Open({}, /*autoExec=*/1);
-    bool first = true;
-    m_duringRun = [&] {
-        if (first) {
-            first = false;
-            PostMessageA(m_window, WM_DROPFILES,
-                         reinterpret_cast<WPARAM>(test::MakeDrop({"C:\\w\\late.wav"})), 0);
-        }
-    };
     Drop({"C:\\w\\a.wav", "C:\\w\\b.wav"});
-    EXPECT_EQ((Strings{"conv|C:\\w\\a.wav|C:\\w\\a.aac", "conv|C:\\w\\b.wav|C:\\w\\b.aac"}), m_runs)
-        << "nothing is handled inside the chain";
-    test::PumpMessages(m_window);
-    EXPECT_EQ("conv|C:\\w\\late.wav|C:\\w\\late.aac", m_runs.back());
-    EXPECT_EQ(3u, m_runs.size());
+    const auto expectBusy = [this](bool busy) {
+        EXPECT_EQ(Wide(busy ? "中止" : "変換"), test::WindowTextW(Control(IDOK)));
+        for (const int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC}) {
+            EXPECT_EQ(busy, (GetWindowLongA(Control(id), GWL_STYLE) & ES_READONLY) != 0) << id;
+        }
+        for (const int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDC_BROWSE_EXEC}) {
+            EXPECT_EQ(!busy, IsWindowEnabled(Control(id)) != FALSE) << id;
+        }
+        EXPECT_TRUE(IsWindowEnabled(Control(IDC_AUTO))) << "auto-convert stays live";
+    };
+    ASSERT_EQ(1u, Runs().size());
+    expectBusy(true);
+    EXPECT_EQ(L"varloGui - 1/2", test::WindowTextW(m_window));
+
+    // A drop joins the queue behind the running file, and the log stays.
+    FinishNext();
+    Drop({"C:\\w\\late.wav"});
+    EXPECT_EQ("rec C:\\w\\a.wav\r\n", Log());
+    EXPECT_EQ(2u, Runs().size());
+    EXPECT_EQ(L"varloGui - 2/3", test::WindowTextW(m_window));
+
+    // 中止: the running one is stopped, the rest of the queue dropped.
+    Click(IDOK);
+    EXPECT_TRUE(m_runner.started.at(1).stopped);
+    FinishNext();
+    EXPECT_EQ("rec C:\\w\\a.wav\r\nrec C:\\w\\b.wav stopped\r\n", Log());
+    EXPECT_EQ(2u, Runs().size());
+    EXPECT_EQ("", Text(IDC_INPUT));
+    EXPECT_EQ("", Text(IDC_OUTPUT));
+    EXPECT_TRUE(m_dialog->Controller().Queue().empty());
+    expectBusy(false);
+    EXPECT_EQ(L"varloGui", test::WindowTextW(m_window));
+}
+
+TEST_F(Win32DialogTest, ClosingDuringAChainWaitsForItToStop) {
+    Open({"C:\\w\\a.wav", "C:\\w\\b.wav"}, /*autoExec=*/1);
+    SendMessageA(m_window, WM_CLOSE, 0, 0);
+    test::PumpMessages(m_window);  // the dialog posts itself IDCANCEL
+    EXPECT_TRUE(IsWindow(m_window)) << "open until the converter has stopped";
+    EXPECT_TRUE(m_runner.started.at(0).stopped);
+    FinishNext();
+    EXPECT_FALSE(IsWindow(m_window));
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec) << "saved";
+    EXPECT_EQ(1u, Runs().size()) << "b.wav was not started";
+}
+
+TEST_F(Win32DialogTest, TheLogTakesTheRoomOfALargerWindow) {
+    Open();
+    RECT before;
+    GetWindowRect(m_window, &before);
+    MINMAXINFO limits{};
+    SendMessageA(m_window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(before.right - before.left, limits.ptMinTrackSize.x) << "never below the template";
+    EXPECT_EQ(before.bottom - before.top, limits.ptMinTrackSize.y);
+
+    const auto rectOf = [this](int id) {
+        RECT rect;
+        GetWindowRect(Control(id), &rect);
+        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    std::map<int, RECT> old;
+    for (const int id : {IDOK, IDCANCEL, IDC_INPUT, IDC_BROWSE_INPUT, IDC_LOG, IDC_AUTO}) {
+        old[id] = rectOf(id);
+    }
+    SetWindowPos(m_window, nullptr, 0, 0, before.right - before.left + 120,
+                 before.bottom - before.top + 80, SWP_NOMOVE | SWP_NOZORDER);
+    const auto grew = [&](int id) {
+        const RECT now = rectOf(id);
+        return std::vector<LONG>{now.left - old[id].left, now.top - old[id].top,
+                                 now.right - old[id].right, now.bottom - old[id].bottom};
+    };
+    EXPECT_EQ((std::vector<LONG>{0, 0, 120, 80}), grew(IDC_LOG));
+    EXPECT_EQ((std::vector<LONG>{0, 0, 120, 0}), grew(IDC_INPUT));
+    EXPECT_EQ((std::vector<LONG>{120, 0, 120, 0}), grew(IDC_BROWSE_INPUT));
+    EXPECT_EQ((std::vector<LONG>{120, 0, 120, 0}), grew(IDCANCEL));
+    EXPECT_EQ((std::vector<LONG>{0, 0, 0, 0}), grew(IDOK));
+    EXPECT_EQ((std::vector<LONG>{0, 0, 0, 0}), grew(IDC_AUTO));
+}
+
+// End to end: the window's own runner starts the converter stand-in, and the converters' ends
+// come back through the window's messages.
+class Win32DialogRunTest : public Win32DialogTest {
+protected:
+    static std::string Outcome(const char* utf8) { return NativeText(utf8) + "\r\n"; }
+};
+
+TEST_F(Win32DialogRunTest, AChainRunsWhileTheWindowHandlesItsMessages) {
+    // Each converter takes a while and fails: the chain goes on, each record saying so.
+    SetEnvironmentVariableA("FAKE_SLEEP_MS", "400");
+    SetEnvironmentVariableA("FAKE_EXIT", "3");
+    Open({Here("a.wav"), Here("b.wav")}, /*autoExec=*/1, /*realRunner=*/true);
+    EXPECT_TRUE(IsWindowVisible(m_window));
+    EXPECT_EQ("", Log()) << "the window shows first, then converts";
+    EXPECT_TRUE(Busy());
+
+    const std::string failed = Outcome("変換プログラムが終了コード 3 で終了しました。");
+    ASSERT_TRUE(PumpUntil([&] { return !Log().empty(); }));
+    EXPECT_EQ("a.wav -> a.aac\r\n" + failed, Log());
+    PostMessageA(m_window, WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop({Here("c.wav")})),
+                 0);
+    ASSERT_TRUE(PumpUntil([&] { return !m_dialog->Controller().Queue().empty(); }));
+    EXPECT_TRUE(Busy()) << "the drop was handled while b.wav converted";
+
+    ASSERT_TRUE(PumpUntil([&] { return !Busy(); }));
+    EXPECT_EQ("a.wav -> a.aac\r\n" + failed + "b.wav -> b.aac\r\n" + failed + "c.wav -> c.aac\r\n" +
+                  failed,
+              Log());
+    EXPECT_EQ("", Text(IDC_INPUT));
+    EXPECT_EQ(L"varloGui", test::WindowTextW(m_window));
+    EXPECT_EQ(Names{}, m_folder.Names()) << "no capture left";
+}
+
+// 中止, and the end of the session, which must be over when its message returns.
+TEST_F(Win32DialogRunTest, StopAndSessionEndEndALongConverterAndRemoveWhatItMade) {
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    SetEnvironmentVariableA("FAKE_SLEEP_MS", "60000");
+    for (const bool sessionEnds : {false, true}) {
+        SCOPED_TRACE(sessionEnds);
+        Open({Here("a.wav"), Here("b.wav")}, /*autoExec=*/1, /*realRunner=*/true);
+        ASSERT_TRUE(PumpUntil([&] { return PathExists(Here("a.aac")); }));
+        if (sessionEnds) {
+            Click(IDC_AUTO);  // live during the chain
+            SendMessageA(m_window, WM_ENDSESSION, TRUE, 0);
+            EXPECT_EQ(0, ReadSettings(m_store, "varloGui").autoExec) << "saved";
+        } else {
+            Click(IDOK);
+            ASSERT_TRUE(PumpUntil([&] { return !Busy(); }));
+        }
+        EXPECT_FALSE(Busy());
+        EXPECT_EQ("a.wav -> a.aac\r\n" + Outcome("変換を中止しました。"), Log());
+        EXPECT_EQ(Names{}, m_folder.Names()) << "neither the output begun nor a capture";
+        EXPECT_EQ("", Text(IDC_INPUT)) << "b.wav went with the stop";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// varloGui.exe itself, started as the shell starts it: it reads WIN.INI, converts the file it was
-// given with a real converter program, shows its window, and saves its settings when closed.
+// varloGui.exe itself, started as the shell starts it: it reads WIN.INI, shows its window, converts
+// the file it was given with a real converter program, and saves its settings when closed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -72,27 +72,37 @@ TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                m_folder.Path().c_str(), &startup, &process));
+    // Whatever fails below, the program does not outlive the test.
+    struct Ender {
+        PROCESS_INFORMATION& process;
+        ~Ender() {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process.hProcess, 1);
+            }
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    } ender{process};
     const HWND window = WaitForWindow(process.dwProcessId);
-    if (window == nullptr) {
-        TerminateProcess(process.hProcess, 1);
-    }
     ASSERT_NE(nullptr, window) << "no window showed";
 
-    // The window, in Japanese, with the conversion already in its log.
+    // The window shows, then converts: in Japanese, with the conversion in its log.
+    const HWND log = GetDlgItem(window, IDC_LOG);
+    for (int tries = 0; tries < 500 && RemoteText(log).empty(); ++tries) {
+        Sleep(20);
+    }
     EXPECT_EQ(L"varloGui", RemoteText(window));
     EXPECT_EQ(test::Wide("変換"), RemoteText(GetDlgItem(window, IDOK)));
     EXPECT_EQ(test::Wide("自動変換"), RemoteText(GetDlgItem(window, IDC_AUTO)));
     EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(window, IDC_AUTO), BM_GETCHECK, 0, 0));
     const std::string output = m_folder.Path() + "\\take one.aac";
-    EXPECT_EQ(L"take one.wav -> take one.aac\r\n", RemoteText(GetDlgItem(window, IDC_LOG)));
+    EXPECT_EQ(L"take one.wav -> take one.aac\r\n", RemoteText(log));
     EXPECT_EQ("converted from " + input, test::ReadFile(output));
 
     // Closed from outside, it saves what the window holds and ends.
     SendMessageA(GetDlgItem(window, IDC_AUTO), BM_SETCHECK, BST_UNCHECKED, 0);
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     EXPECT_EQ(0u, GetProfileIntA("varloGui", "AutoExec", 7));
     char converter[1024] = {};
     GetProfileStringA("varloGui", "ExecFile", "", converter, sizeof converter);

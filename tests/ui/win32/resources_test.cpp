@@ -52,9 +52,11 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrder) {
     EXPECT_EQ(0, main.rect.top);
     EXPECT_EQ(214, main.rect.right);
     EXPECT_EQ(144, main.rect.bottom);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
+    // Resizable, so that the log can grow.
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
+                        WS_THICKFRAME | WS_MAXIMIZEBOX;
     EXPECT_EQ(frame, main.style & frame);
-    EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | DS_CENTER));
+    EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | DS_CENTER));
     EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
 
     const DWORD field = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;

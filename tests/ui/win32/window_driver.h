@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -54,6 +55,25 @@ inline void PumpMessages(HWND dialog) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+    }
+}
+
+// Handles the thread's messages as PumpMessages does until `done` holds, waiting for more in
+// between. False when it did not come true within `limitMs`.
+inline bool PumpUntil(HWND dialog, const std::function<bool()>& done, DWORD limitMs = 10000) {
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    for (;;) {
+        PumpMessages(dialog);
+        if (done()) {
+            return true;
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) {
+            return false;
+        }
+        // Messages that come from other threads wake it; the cap covers any that do not.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min(end - now, 50ull)),
+                                  QS_ALLINPUT);
     }
 }
 
