@@ -98,7 +98,7 @@ TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {
 
 TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
     EXPECT_EQ("take1 -> take1.aac\r\n", RunConverter(kFake, "/wav/take1", "/wav/take1.aac"));
-    EXPECT_EQ("a.b.wav -> x.aac\r\n", RunConverter(kFake, "C:\\w\\a.b.wav", "x.aac"));
+    EXPECT_EQ("a.b.wav -> x.aac\r\n", RunConverter(kFake, "/w/a.b.wav", "x.aac"));
     EXPECT_EQ(" -> \r\n", RunConverter(kFake, "", ""));
     EXPECT_EQ((std::vector<std::string>{kFake, "", ""}), Report().argv)
         << "empty paths are passed on as empty arguments";

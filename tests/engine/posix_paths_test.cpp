@@ -1,8 +1,10 @@
-// What holds for POSIX paths only: links, "file/", and folders deeper than 255 bytes.
+// What holds for POSIX paths only: links, "file/", names holding '\' or ':', and folders deeper
+// than 255 bytes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/converter_run.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
 #include "temp_folder.h"
@@ -26,6 +28,12 @@ TEST(PathExists, TrueForFilesAndFoldersOnly) {
     EXPECT_FALSE(PathExists("missing.wav"));
     EXPECT_FALSE(PathExists(""));
     EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
+}
+
+TEST(RecordHeader, KeepsBackslashesAndColonsOfPosixNames) {
+    EXPECT_EQ("back\\slash.wav -> back\\slash.aac\r\n",
+              RecordHeader("back\\slash.wav", "back\\slash.aac"));
+    EXPECT_EQ("a:b.wav -> a:b.aac\r\n", RecordHeader("/m/a:b.wav", "/m/a:b.aac"));
 }
 
 TEST(ProposeOutputPath, KeepsDeepPosixFoldersWhole) {
