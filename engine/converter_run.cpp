@@ -108,7 +108,9 @@ std::string RunConverter(const std::string& converter, const std::string& input,
         return record;
     }
 
-    interpreter(converter, input, output, {outputCapture.Handle(), errorCapture.Handle()});
+    // The header above keeps the names as given; only the converter sees "./-…".
+    interpreter(converter, ConverterArgumentPath(input), ConverterArgumentPath(output),
+                {outputCapture.Handle(), errorCapture.Handle()});
 
     TakeCapture(errorCapture, record);
     TakeCapture(outputCapture, record);

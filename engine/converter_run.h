@@ -48,6 +48,7 @@ std::string RecordHeader(std::string_view input, std::string_view output);
 // Runs the converter for one input and output and returns the conversion record: the header,
 // then every line the converter wrote to standard error, then every line it wrote to standard
 // output, each ended by "\r\n". Blocks until the converter has ended; leaves no capture behind.
+// A path that begins with '-' reaches the converter as "./-…" (ConverterArgumentPath).
 // Throws CCaptureReadError when a capture cannot be read.
 std::string RunConverter(const std::string& converter, const std::string& input,
                          const std::string& output);

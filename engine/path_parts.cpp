@@ -108,4 +108,14 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
     return path;
 }
 
+std::string ConverterArgumentPath(std::string_view path, const PathRules& rules) {
+    std::string argument;
+    if (!path.empty() && path.front() == '-') {
+        argument += '.';
+        argument += rules.separator;
+    }
+    argument += path;
+    return argument;
+}
+
 }  // namespace varlo

@@ -50,6 +50,12 @@ PathParts SplitPath(std::string_view path, const PathRules& rules = PlatformPath
 std::string JoinPath(std::string_view drive, std::string_view directory, std::string_view baseName,
                      std::string_view extension, const PathRules& rules = PlatformPathRules());
 
+// The path as the converter is given it: one that begins with '-' gets the current folder in front
+// ("./-x.wav", on Windows ".\-x.wav"), so that no converter takes the name for an option. It
+// names the same file. Every other path is returned as it is.
+std::string ConverterArgumentPath(std::string_view path,
+                                  const PathRules& rules = PlatformPathRules());
+
 // True when the path names something that exists, a file or a folder alike.
 bool PathExists(const std::string& path);
 

@@ -126,5 +126,16 @@ TEST(JoinPath, RejoinsWhatSplitPathSplit) {
     }
 }
 
+TEST(ConverterArgumentPath, PutsTheCurrentFolderBeforeALeadingDash) {
+    EXPECT_EQ("./-leading.wav", ConverterArgumentPath("-leading.wav", kPosixPathRules));
+    EXPECT_EQ(".\\-leading.wav", ConverterArgumentPath("-leading.wav", kCp932PathRules));
+    EXPECT_EQ("./--help", ConverterArgumentPath("--help", kPosixPathRules));
+    EXPECT_EQ("./-", ConverterArgumentPath("-", kPosixPathRules));
+    for (const std::string path : {"a-b.wav", "/tmp/-x.wav", " -x.wav", "./-x.wav", ""}) {
+        EXPECT_EQ(path, ConverterArgumentPath(path, kPosixPathRules));
+    }
+    EXPECT_EQ("C:-x.wav", ConverterArgumentPath("C:-x.wav", kCp932PathRules));
+}
+
 }  // namespace
 }  // namespace varlo
