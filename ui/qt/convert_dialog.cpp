@@ -22,6 +22,7 @@
 #include "dialog_units.h"
 #include "engine/converter_run.h"
 #include "engine/path_parts.h"
+#include "engine/start_folder.h"
 #include "res/resource.h"
 #include "text_boundary.h"
 #include "uri_list.h"
@@ -161,9 +162,12 @@ void CConvertDialog::CreateControls() {
     connect(convert, &QPushButton::clicked, this,
             [this] { Act([this] { m_controller.ConvertClicked(); }); });
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(browseInput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Input); });
-    connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Output); });
-    connect(browseExec, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Converter); });
+    connect(browseInput, &QPushButton::clicked, this,
+            [this] { Browse(FileDialogKind::Input, ConvertField::Input); });
+    connect(browseOutput, &QPushButton::clicked, this,
+            [this] { Browse(FileDialogKind::Output, ConvertField::Output); });
+    connect(browseExec, &QPushButton::clicked, this,
+            [this] { Browse(FileDialogKind::Converter, ConvertField::Converter); });
 }
 
 void CConvertDialog::SetCommandLine(const std::string& commandLine) {
@@ -231,10 +235,12 @@ void CConvertDialog::Act(std::function<void()> work, bool busyCursor) {
     m_busy = false;
 }
 
-void CConvertDialog::Browse(FileDialogKind kind) {
+void CConvertDialog::Browse(FileDialogKind kind, ConvertField field) {
     Act(
-        [this, kind] {
-            const std::optional<std::string> path = m_chooser.Choose(kind, this);
+        [this, kind, field] {
+            const std::string folder =
+                DialogStartFolder(field, GetText(field), GetText(ConvertField::Input));
+            const std::optional<std::string> path = m_chooser.Choose(kind, folder, this);
             if (!path) {
                 return;
             }

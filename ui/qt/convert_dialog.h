@@ -65,7 +65,8 @@ private:
     // Runs an event's work, or, while another is under way (a conversion chain), queues it to run
     // afterwards in order: one event can never start a conversion inside another.
     void Act(std::function<void()> work, bool busyCursor = true);
-    void Browse(FileDialogKind kind);
+    // The file dialog of `kind`, for `field`.
+    void Browse(FileDialogKind kind, ConvertField field);
     void ShowAbout();
     void ShowReadError(const CCaptureReadError& error);
     void ShutdownOnce();

@@ -49,7 +49,9 @@ std::string ToneWav(int milliseconds) {
 
 class CNoChooser : public IFileChooser {
 public:
-    std::optional<std::string> Choose(FileDialogKind, QWidget*) override { return std::nullopt; }
+    std::optional<std::string> Choose(FileDialogKind, const std::string&, QWidget*) override {
+        return std::nullopt;
+    }
 };
 
 TEST(Program, ConvertsAWavFileWithFfmpegThroughTheWindow) {
