@@ -10,6 +10,7 @@
 #include "about_dialog.h"
 #include "engine/converter_run.h"
 #include "engine/path_parts.h"
+#include "engine/start_folder.h"
 #include "res/resource.h"
 #include "texts.h"
 
@@ -205,21 +206,23 @@ void CConvertDialog::OnCommand(int id) {
             }
             break;
         case IDC_BROWSE_INPUT:
-            Browse(FileDialogKind::Input);
+            Browse(FileDialogKind::Input, ConvertField::Input);
             break;
         case IDC_BROWSE_OUTPUT:
-            Browse(FileDialogKind::Output);
+            Browse(FileDialogKind::Output, ConvertField::Output);
             break;
         case IDC_BROWSE_EXEC:
-            Browse(FileDialogKind::Converter);
+            Browse(FileDialogKind::Converter, ConvertField::Converter);
             break;
         default:
             break;
     }
 }
 
-void CConvertDialog::Browse(FileDialogKind kind) {
-    const std::optional<std::string> path = m_chooser.Choose(kind, m_hwnd);
+void CConvertDialog::Browse(FileDialogKind kind, ConvertField field) {
+    const std::string folder =
+        DialogStartFolder(field, GetText(field), GetText(ConvertField::Input));
+    const std::optional<std::string> path = m_chooser.Choose(kind, folder, m_hwnd);
     if (!path) {
         return;
     }

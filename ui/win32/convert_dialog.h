@@ -67,7 +67,8 @@ private:
     void OnDestroy();
 
     void AddTooltips();
-    void Browse(FileDialogKind kind);
+    // The file dialog of `kind`, for `field`.
+    void Browse(FileDialogKind kind, ConvertField field);
     // Runs a controller operation; a capture that cannot be read is reported, and the window
     // carries on.
     void Guarded(const std::function<void()>& operation);
