@@ -210,7 +210,8 @@ void CheckLog(const char* way, const std::string& log, const Chain& chain) {
 // The file dialogs are never opened.
 class CNoChooser : public varlo::IFileChooser {
 public:
-    std::optional<std::string> Choose(varlo::FileDialogKind, QWidget*) override {
+    std::optional<std::string> Choose(varlo::FileDialogKind, const std::string&,
+                                      QWidget*) override {
         throw CBenchFailure("a file dialog was asked for");
     }
 };

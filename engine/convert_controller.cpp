@@ -9,6 +9,7 @@
 #include "output_path.h"
 #include "path_parts.h"
 #include "settings/settings.h"
+#include "start_folder.h"
 
 namespace varlo {
 
@@ -146,6 +147,13 @@ void CConvertController::FileChosen(FileDialogKind kind, const std::string& path
             ConverterChosen(path);
             break;
     }
+}
+
+std::string CConvertController::StartFolderFor(FileDialogKind kind) {
+    const ConvertField field = kind == FileDialogKind::Input    ? ConvertField::Input
+                               : kind == FileDialogKind::Output ? ConvertField::Output
+                                                                : ConvertField::Converter;
+    return DialogStartFolder(field, m_view.GetText(field), m_view.GetText(ConvertField::Input));
 }
 
 void CConvertController::InputChosen(const std::string& path) {

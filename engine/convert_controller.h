@@ -79,6 +79,9 @@ public:
     void ConvertClicked();
     // A file dialog of `kind` returned a path.
     void FileChosen(FileDialogKind kind, const std::string& path);
+    // The folder the file dialog of `kind` opens in: that of the path in the field it serves, or
+    // of the input when that field is empty; empty for the current folder.
+    std::string StartFolderFor(FileDialogKind kind);
     void InputChosen(const std::string& path);
     void OutputChosen(const std::string& path);
     void ConverterChosen(const std::string& path);

@@ -110,7 +110,8 @@ CConversion::CConversion(const std::string& converter, const std::string& input,
         m_outputCapture.Remove();
         return;
     }
-    m_started = starter(converter, input, output,
+    // The header keeps the names as given; only the converter sees "./-…".
+    m_started = starter(converter, ConverterArgumentPath(input), ConverterArgumentPath(output),
                         {m_outputCapture.Handle(), m_errorCapture.Handle()}, m_process);
 }
 

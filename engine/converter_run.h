@@ -69,7 +69,8 @@ private:
     bool m_finished = false;
 };
 
-// Runs the converter for one input and output, waits for its end and makes its record.
+// Runs the converter for one input and output, waits for its end and makes its record. A path
+// that begins with '-' reaches the converter as "./-…" (ConverterArgumentPath).
 CStatus RunConverter(const std::string& converter, const std::string& input,
                      const std::string& output, std::string& record,
                      const ConverterStarter& starter = &StartConverter);

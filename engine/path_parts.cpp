@@ -4,8 +4,8 @@ namespace varlo {
 
 namespace {
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
+bool IsSeparator(char c, const PathRules& rules) {
+    return c == '/' || (c == '\\' && rules.windowsNames);
 }
 
 // Length in bytes of the character at `pos`. A lead byte at the very end stands alone.
@@ -42,13 +42,13 @@ bool Cp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-const PathRules kBytePathRules{&NoLeadBytes, '/', std::string_view::npos};
-const PathRules kCp932PathRules{&Cp932LeadByte, '\\', kPathPartLimit};
+const PathRules kPosixPathRules{&NoLeadBytes, '/', std::string_view::npos, false};
+const PathRules kCp932PathRules{&Cp932LeadByte, '\\', kPathPartLimit, true};
 
 PathParts SplitPath(std::string_view path, const PathRules& rules) {
     PathParts parts;
     std::size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (rules.windowsNames && path.size() >= 2 && path[1] == ':') {
         parts.drive = path.substr(0, 2);
         start = 2;
     }
@@ -56,7 +56,7 @@ PathParts SplitPath(std::string_view path, const PathRules& rules) {
     std::size_t nameStart = start;  // just after the last separator
     std::size_t lastDot = std::string_view::npos;
     for (std::size_t pos = start; pos < path.size(); pos += CharLength(path, pos, rules)) {
-        if (IsSeparator(path[pos])) {
+        if (IsSeparator(path[pos], rules)) {
             nameStart = pos + 1;
         } else if (path[pos] == '.') {
             lastDot = pos;
@@ -94,7 +94,7 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
              pos += CharLength(directory, pos, rules)) {
             lastChar = pos;
         }
-        if (!(lastChar + 1 == directory.size() && IsSeparator(directory[lastChar]))) {
+        if (!(lastChar + 1 == directory.size() && IsSeparator(directory[lastChar], rules))) {
             path += rules.separator;
         }
     }
@@ -106,6 +106,16 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
         path += extension;
     }
     return path;
+}
+
+std::string ConverterArgumentPath(std::string_view path, const PathRules& rules) {
+    std::string argument;
+    if (!path.empty() && path.front() == '-') {
+        argument += '.';
+        argument += rules.separator;
+    }
+    argument += path;
+    return argument;
 }
 
 }  // namespace varlo

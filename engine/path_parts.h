@@ -19,6 +19,9 @@ struct PathRules {
     // Bytes kept of a split directory. Base name and extension always keep at most
     // kPathPartLimit bytes.
     std::size_t directoryLimit;
+    // Windows names: '\' separates as '/' does, and a path whose second byte is ':' begins with
+    // a drive. In POSIX names both are ordinary bytes: "back\slash.wav" is one file name.
+    bool windowsNames;
 };
 
 inline constexpr std::size_t kPathPartLimit = 255;
@@ -26,9 +29,9 @@ inline constexpr std::size_t kPathPartLimit = 255;
 bool NoLeadBytes(unsigned char byte);
 bool Cp932LeadByte(unsigned char byte);
 
-// UTF-8 and other byte-wise names: no lead bytes; '/' is inserted. A directory is not cut,
-// because POSIX paths may hold far more than 255 bytes of folders.
-extern const PathRules kBytePathRules;
+// POSIX names, UTF-8 or any other bytes: no lead bytes, no drive, '/' the only separator. A
+// directory is not cut, because POSIX paths may hold far more than 255 bytes of folders.
+extern const PathRules kPosixPathRules;
 // Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, parts are cut to 255 bytes.
 extern const PathRules kCp932PathRules;
 
@@ -36,8 +39,8 @@ extern const PathRules kCp932PathRules;
 const PathRules& PlatformPathRules();
 
 struct PathParts {
-    std::string drive;      // "C:" or empty
-    std::string directory;  // up to and including the last '\' or '/'
+    std::string drive;      // "C:" or empty; always empty for POSIX names
+    std::string directory;  // up to and including the last separator
     std::string baseName;   // up to the last '.' of the file name
     std::string extension;  // from that '.' on, or empty
 };
@@ -46,6 +49,12 @@ PathParts SplitPath(std::string_view path, const PathRules& rules = PlatformPath
 
 std::string JoinPath(std::string_view drive, std::string_view directory, std::string_view baseName,
                      std::string_view extension, const PathRules& rules = PlatformPathRules());
+
+// The path as the converter is given it: one that begins with '-' gets the current folder in front
+// ("./-x.wav", on Windows ".\-x.wav"), so that no converter takes the name for an option. It
+// names the same file. Every other path is returned as it is.
+std::string ConverterArgumentPath(std::string_view path,
+                                  const PathRules& rules = PlatformPathRules());
 
 // True when the path names something that exists, a file or a folder alike.
 bool PathExists(const std::string& path);

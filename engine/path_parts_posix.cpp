@@ -6,7 +6,7 @@
 namespace varlo {
 
 const PathRules& PlatformPathRules() {
-    return kBytePathRules;
+    return kPosixPathRules;
 }
 
 bool PathExists(const std::string& path) {

@@ -11,7 +11,7 @@ bool AnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE;
 }
 
-const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', kPathPartLimit};
+const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', kPathPartLimit, true};
 
 }  // namespace
 

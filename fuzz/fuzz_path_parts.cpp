@@ -1,5 +1,5 @@
-// SplitPath and JoinPath, byte-wise and with Shift-JIS lead bytes, against a plain scan of the
-// path and against each other.
+// SplitPath and JoinPath, for POSIX names and for Windows names with and without Shift-JIS lead
+// bytes, against a plain scan of the path and against each other.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,13 +24,14 @@ bool ShiftJisLead(unsigned char byte) {
 struct Scheme {
     const char* name;
     const PathRules& rules;
-    bool doubleByte;  // lead bytes as in Shift-JIS
+    bool doubleByte;    // lead bytes as in Shift-JIS
+    bool windowsNames;  // drives, and '\\' separates too
     std::size_t directoryLimit;
 };
 
 const Scheme kSchemes[] = {
-    {"byte rules", varlo::kBytePathRules, false, std::string_view::npos},
-    {"cp932 rules", varlo::kCp932PathRules, true, kPathPartLimit},
+    {"posix rules", varlo::kPosixPathRules, false, false, std::string_view::npos},
+    {"cp932 rules", varlo::kCp932PathRules, true, true, kPathPartLimit},
 };
 
 // The parts as they stand in the path, before any cut, and where its characters start.
@@ -41,11 +42,11 @@ struct Uncut {
 
 // The drive colon is looked for at the second byte alone, as the C runtime's splitpath does.
 // After it the path is read a character at a time; a lead byte with no byte after it is a
-// character of its own.
-Uncut ScanPath(std::string_view path, bool doubleByte) {
+// character of its own. POSIX names have no drive and only '/' separates them.
+Uncut ScanPath(std::string_view path, bool doubleByte, bool windowsNames) {
     Uncut parts;
     std::size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (windowsNames && path.size() >= 2 && path[1] == ':') {
         parts.drive = path.substr(0, 2);
         start = 2;
     }
@@ -59,7 +60,7 @@ Uncut ScanPath(std::string_view path, bool doubleByte) {
 
     std::size_t nameStart = start;
     for (const std::size_t at : parts.charStarts) {
-        if (at < path.size() && (path[at] == '/' || path[at] == '\\')) {
+        if (at < path.size() && (path[at] == '/' || (windowsNames && path[at] == '\\'))) {
             nameStart = at + 1;
         }
     }
@@ -116,7 +117,7 @@ void CheckScheme(const Scheme& scheme, std::string_view path) {
     }
 
     // Each part is the one the scan finds, cut at a character start.
-    const Uncut uncut = ScanPath(path, scheme.doubleByte);
+    const Uncut uncut = ScanPath(path, scheme.doubleByte, scheme.windowsNames);
     const auto offsetOf = [&](std::string_view part) {
         return static_cast<std::size_t>(part.data() - path.data());
     };

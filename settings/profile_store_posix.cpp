@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <string.h>
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "profile_store.h"
 #include "profile_text.h"
@@ -110,17 +110,37 @@ std::string FolderOf(const std::string& path) {
 }
 
 // A profile kept elsewhere through a symbolic link (as dotfile managers do) is saved where the
-// link points, so that the link survives.
-std::string SaveTarget(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                          &::free);
-        if (resolved) {
-            return resolved.get();
+// link points, so that the link survives; that holds for a link whose file is not made yet, too.
+// Links to links are followed to the last. False (and errno) when a link cannot be read or the
+// links go round in a circle.
+bool SaveTarget(const std::string& path, std::string& target) {
+    constexpr int kMostLinks = 40;  // the kernel's own limit before ELOOP
+    target = path;
+    for (int links = 0; links < kMostLinks; ++links) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return true;  // a file, or nothing yet: the save makes it
+        }
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(target.c_str(), buffer, sizeof buffer);
+        if (length < 0) {
+            return false;
+        }
+        if (static_cast<std::size_t>(length) == sizeof buffer) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string pointsTo(buffer, static_cast<std::size_t>(length));
+        if (!pointsTo.empty() && pointsTo.front() == '/') {
+            target = pointsTo;
+        } else {
+            // A relative link is read from the folder that holds it.
+            const std::string folder = FolderOf(target);
+            target = (folder == "/" ? "" : folder) + "/" + pointsTo;
         }
     }
-    return path;
+    errno = ELOOP;
+    return false;
 }
 
 }  // namespace
@@ -162,7 +182,11 @@ int CProfileStore::ReadInt(const std::string& section, const std::string& key, i
 
 bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
                                const std::string& value) {
-    const std::string target = SaveTarget(m_path);
+    std::string target;
+    if (!SaveTarget(m_path, target)) {
+        Report(m_path, ErrorText(errno));
+        return false;
+    }
     const std::string folder = FolderOf(target);
     if (!MakeFolders(folder)) {
         Report(m_path, "cannot create " + folder + ": " + ErrorText(errno));

@@ -119,8 +119,9 @@ TEST_F(ConvertControllerTest, SectionIsTheProgramsBaseName) {
         {Strings{"./varloGui.bin"}, "", "varloGui", {}},
         {Strings{"/usr/bin/"}, "", "varloGui", {}},
         {Strings{}, "", "varloGui", {}},
+        // The Windows line with '/', which both platforms read as a separator.
         {std::nullopt,
-         R"("C:\Program Files\v\conv.exe" "C:\w\a b.wav" C:\w\c.wav)",
+         R"("C:/Program Files/v/conv.exe" "C:\w\a b.wav" C:\w\c.wav)",
          "conv",
          {R"(C:\w\a b.wav)", R"(C:\w\c.wav)"}},
         {std::nullopt, "", "varloGui", {}},

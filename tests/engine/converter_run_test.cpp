@@ -108,7 +108,7 @@ TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {
 
 TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
     EXPECT_EQ("take1 -> take1.aac\r\n", RecordOf(kFake, "/wav/take1", "/wav/take1.aac"));
-    EXPECT_EQ("a.b.wav -> x.aac\r\n", RecordOf(kFake, "C:\\w\\a.b.wav", "x.aac"));
+    EXPECT_EQ("a.b.wav -> x.aac\r\n", RecordOf(kFake, "/w/a.b.wav", "x.aac"));
     EXPECT_EQ(" -> \r\n", RecordOf(kFake, "", ""));
     EXPECT_EQ((std::vector<std::string>{kFake, "", ""}), Report().argv)
         << "empty paths are passed on as empty arguments";
@@ -242,11 +242,24 @@ TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
         RecordOf(kFake, name, output);
         std::vector<std::string> argv = Report().argv;
         ASSERT_EQ(3u, argv.size()) << name;
-        EXPECT_EQ(name, argv[1]);
-        EXPECT_EQ(output, argv[2]);
+        // A leading '-' is shielded from option parsing; every other byte arrives as it is.
+        const std::string shield = name.starts_with('-') ? "./" : "";
+        EXPECT_EQ(shield + name, argv[1]);
+        EXPECT_EQ(shield + output, argv[2]);
     }
     EXPECT_EQ(Names{}, m_folder.Names()) << "nothing but the converter may have run";
     EXPECT_FALSE(PathExists(m_controls.Path() + "/pwned"));
+}
+
+TEST_F(ConverterRunTest, NameWithALeadingDashIsNeverTakenForAnOption) {
+    EXPECT_EQ("-leading.wav -> -leading.aac\r\n",
+              RecordOf(kFake, "-leading.wav", "-leading.aac"))
+        << "the header keeps the names as given";
+    EXPECT_EQ((std::vector<std::string>{kFake, "./-leading.wav", "./-leading.aac"}), Report().argv);
+
+    // A full path cannot look like an option and stays as it is.
+    RecordOf(kFake, "/a/-b.wav", "/a/-b.aac");
+    EXPECT_EQ((std::vector<std::string>{kFake, "/a/-b.wav", "/a/-b.aac"}), Report().argv);
 }
 
 TEST_F(ConverterRunTest, NulByteInAPathIsRefusedNotCut) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 
+#include "engine/name_limit.h"
 #include "temp_folder.h"
 
 namespace varlo {
@@ -48,12 +49,34 @@ TEST_F(ProposeOutputPathTest, GivesUpAfter99Names) {
 }
 
 TEST_F(ProposeOutputPathTest, SuffixMayMakeTheNameLongerThanAnyPart) {
-    // The longest name this file system holds, plus "(1)": proposed all the same.
+    // Where no name limit is known, the longest name plus "(1)" is proposed all the same.
     const std::string base(251, 'b');
     Touch(base + ".aac");
-    const std::string proposal = ProposeOutputPath(base + ".wav");
+    const std::string proposal = ProposeOutputPath(base + ".wav", kNoNameLimit);
     EXPECT_EQ(base + "(1).aac", proposal);
     EXPECT_EQ(258u, proposal.size()) << "over the 255 bytes a name may have here";
+}
+
+TEST_F(ProposeOutputPathTest, ShortensTheBaseNameToTheNameLimitByWholeCharacters) {
+    const std::string& dir = m_folder.Path();
+    EXPECT_EQ(dir + "/abcdefgh.aac", ProposeOutputPath(dir + "/abcdefghij.wav", 12));
+    EXPECT_EQ(dir + "/abcdefghij.aac", ProposeOutputPath(dir + "/abcdefghij.wav", 14));
+    Touch("abcdefgh.aac");
+    EXPECT_EQ(dir + "/abcde(1).aac", ProposeOutputPath(dir + "/abcdefghij.wav", 12))
+        << "the suffix and the extension stay, the base name gives way";
+    for (int i = 1; i <= 9; ++i) {
+        Touch("abcde(" + std::to_string(i) + ").aac");
+    }
+    EXPECT_EQ(dir + "/abcd(10).aac", ProposeOutputPath(dir + "/abcdefghij.wav", 12));
+
+    // 日本語 is three characters of three bytes each: a cut never ends inside one.
+    EXPECT_EQ("日本.aac", ProposeOutputPath("日本語.wav", 12));
+    EXPECT_EQ("日本.aac", ProposeOutputPath("日本語.wav", 11));
+    EXPECT_EQ("日.aac", ProposeOutputPath("日本語.wav", 9));
+    EXPECT_EQ(".aac", ProposeOutputPath("日本語.wav", 6));
+    // Bytes that are not UTF-8 are cut where the limit falls.
+    EXPECT_EQ("\x80\x80\x80\x80\x80\x80.aac",
+              ProposeOutputPath(std::string(9, '\x80') + ".wav", 10));
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
-// What holds for POSIX paths only: links, "file/", and folders deeper than 255 bytes.
+// What holds for POSIX paths only: links, "file/", names holding '\' or ':', and folders deeper
+// than 255 bytes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/converter_run.h"
+#include "engine/name_limit.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
 #include "temp_folder.h"
@@ -28,6 +32,12 @@ TEST(PathExists, TrueForFilesAndFoldersOnly) {
     EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
 }
 
+TEST(RecordHeader, KeepsBackslashesAndColonsOfPosixNames) {
+    EXPECT_EQ("back\\slash.wav -> back\\slash.aac\r\n",
+              RecordHeader("back\\slash.wav", "back\\slash.aac"));
+    EXPECT_EQ("a:b.wav -> a:b.aac\r\n", RecordHeader("/m/a:b.wav", "/m/a:b.aac"));
+}
+
 TEST(ProposeOutputPath, KeepsDeepPosixFoldersWhole) {
     test::CTempFolder folder;
     std::string deep = folder.Path();
@@ -37,6 +47,31 @@ TEST(ProposeOutputPath, KeepsDeepPosixFoldersWhole) {
     }
     test::WriteFile(deep + "/a.aac", "");
     EXPECT_EQ(deep + "/a(1).aac", ProposeOutputPath(deep + "/a.wav"));
+}
+
+TEST(ProposeOutputPath, ProposesANameTheFolderCanHold) {
+    test::CTempFolder folder;
+    const auto created = [](const std::string& path) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        return fd >= 0 && ::close(fd) == 0;
+    };
+    // The longest name the folder holds is taken: "(1)" costs three bytes of the base name.
+    const std::size_t limit = FolderNameLimit(folder.Path());
+    ASSERT_NE(kNoNameLimit, limit);
+    const std::string base(limit - 4, 'b');
+    ASSERT_TRUE(created(base + ".aac"));
+    const std::string numbered = ProposeOutputPath(base + ".wav");
+    EXPECT_EQ(base.substr(0, base.size() - 3) + "(1).aac", numbered);
+    EXPECT_TRUE(created(numbered)) << "the converter can make the proposed file";
+
+    // Three-byte characters: the name is cut before the character that does not fit.
+    std::string kana;
+    while (kana.size() + 4 <= limit) {
+        kana += "あ";
+    }
+    const std::string proposal = ProposeOutputPath(folder.Path() + "/" + kana + ".wav");
+    EXPECT_EQ(folder.Path() + "/" + kana.substr(0, (limit - 4) / 3 * 3) + ".aac", proposal);
+    EXPECT_TRUE(created(proposal));
 }
 
 }  // namespace

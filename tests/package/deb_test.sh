@@ -15,11 +15,19 @@ dpkg -x "$deb" "$work/root"
 for f in usr/bin/varloGui usr/share/applications/varloGui.desktop \
          usr/share/icons/hicolor/16x16/apps/varloGui.png \
          usr/share/icons/hicolor/32x32/apps/varloGui.png \
-         usr/share/icons/hicolor/scalable/apps/varloGui.svg; do
+         usr/share/icons/hicolor/scalable/apps/varloGui.svg \
+         usr/share/metainfo/invalid.varlogui.varlogui.metainfo.xml \
+         usr/share/man/man1/varloGui.1.gz; do
     [ -s "$work/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
 desktop-file-validate "$work/root/usr/share/applications/varloGui.desktop"
 grep -qx 'Exec=varloGui %F' "$work/root/usr/share/applications/varloGui.desktop"
+# The metainfo, with the desktop entry and icons it names, as software centres read them.
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/invalid.varlogui.varlogui.metainfo.xml"
+appstreamcli validate-tree --no-net "$work/root"
+# The manual page typesets without a warning.
+warnings=$(gzip -dc "$work/root/usr/share/man/man1/varloGui.1.gz" | groff -k -man -ww -z -Tutf8 2>&1)
+[ -z "$warnings" ] || { echo "varloGui.1: $warnings"; exit 1; }
 
 # The packaged program starts, and a SIGTERM closes it the normal way, saving its settings.
 export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"

@@ -164,6 +164,35 @@ TEST_F(ProfileStoreTest, ProfileBehindALinkIsSavedWhereTheLinkPoints) {
     EXPECT_EQ("[s]\nk=new\n", test::ReadFile(real));
 }
 
+TEST_F(ProfileStoreTest, DanglingLinkIsSavedWhereItPointsAndStaysALink) {
+    const std::string link = m_folder.Path() + "/link.ini";
+    const std::string real = m_folder.Path() + "/dotfiles/varlo/profile.ini";
+    // Relative, through a second link, to a file in folders that do not exist yet.
+    ASSERT_EQ(0, ::symlink("hop.ini", link.c_str()));
+    ASSERT_EQ(0, ::symlink("dotfiles/varlo/profile.ini", (m_folder.Path() + "/hop.ini").c_str()));
+    CProfileStore store(link);
+    ASSERT_TRUE(store.WriteValue("s", "k", "v"));
+    ASSERT_TRUE(store.WriteValue("s", "k2", "w"));
+    EXPECT_EQ("[s]\nk=v\nk2=w\n", test::ReadFile(real));
+    for (const std::string name : {"/link.ini", "/hop.ini"}) {
+        struct stat st;
+        ASSERT_EQ(0, ::lstat((m_folder.Path() + name).c_str(), &st));
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+    }
+
+    // Links that go round in a circle lead nowhere: the save is refused and both stay links.
+    ASSERT_EQ(0, ::symlink("b.ini", (m_folder.Path() + "/a.ini").c_str()));
+    ASSERT_EQ(0, ::symlink("a.ini", (m_folder.Path() + "/b.ini").c_str()));
+    CProfileStore circle(m_folder.Path() + "/a.ini");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(circle.WriteValue("s", "k", "v"));
+    EXPECT_NE(std::string::npos,
+              ::testing::internal::GetCapturedStderr().find("Too many levels of symbolic links"));
+    struct stat st;
+    ASSERT_EQ(0, ::lstat((m_folder.Path() + "/a.ini").c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
 TEST_F(ProfileStoreTest, TwoCopiesSavingAtOnceBothKeepTheirValues) {
     constexpr int kSaves = 60;
     CProfileStore store(Profile());

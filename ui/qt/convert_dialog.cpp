@@ -241,7 +241,8 @@ void CConvertDialog::InitDialog() {
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
-    if (const std::optional<std::string> path = m_chooser.Choose(kind, this)) {
+    if (const std::optional<std::string> path =
+            m_chooser.Choose(kind, m_controller.StartFolderFor(kind), this)) {
         m_controller.FileChosen(kind, *path);
     }
 }

@@ -82,7 +82,9 @@ std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
     return path + "." + traits.defaultSuffix;
 }
 
-std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, QWidget* parent) {
+std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
+                                                      const std::string& startFolder,
+                                                      QWidget* parent) {
     const DialogTraits traits = TraitsOf(kind);
     QFileDialog dialog(parent);
     // Qt's own dialog: it takes a filtering model, and the filters' texts read as written.
@@ -96,7 +98,9 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, QWidg
     }
     const QStringList filters = NameFilters(kind);
     dialog.setNameFilters(filters);
-    dialog.setDirectory(QDir::currentPath());
+    const QString folder = QDir::current().absoluteFilePath(ToQString(startFolder));
+    dialog.setDirectory(!startFolder.empty() && QFileInfo(folder).isDir() ? folder
+                                                                          : QDir::currentPath());
     if (traits.initialName != nullptr) {
         dialog.selectFile(QString::fromLatin1(traits.initialName));
     }

@@ -15,15 +15,17 @@ namespace varlo {
 class IFileChooser {
 public:
     virtual ~IFileChooser() = default;
-    // Shows the dialog of `kind` modally over `parent`; the chosen full path, or nothing when the
-    // user cancels.
-    virtual std::optional<std::string> Choose(FileDialogKind kind, QWidget* parent) = 0;
+    // Shows the dialog of `kind` modally over `parent`, open in `startFolder` (the current folder
+    // when that is empty or no folder); the chosen full path, or nothing when the user cancels.
+    virtual std::optional<std::string> Choose(FileDialogKind kind, const std::string& startFolder,
+                                              QWidget* parent) = 0;
 };
 
 // Qt's own file dialog, the same on every desktop. It never changes the current folder.
 class CFileDialogChooser : public IFileChooser {
 public:
-    std::optional<std::string> Choose(FileDialogKind kind, QWidget* parent) override;
+    std::optional<std::string> Choose(FileDialogKind kind, const std::string& startFolder,
+                                      QWidget* parent) override;
 };
 
 // The filters of a dialog, first the one in force when it opens. Each reads as written

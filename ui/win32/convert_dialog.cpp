@@ -307,7 +307,8 @@ void CConvertDialog::OnCommand(int id) {
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
-    if (const std::optional<std::string> path = m_chooser.Choose(kind, m_hwnd)) {
+    if (const std::optional<std::string> path =
+            m_chooser.Choose(kind, m_controller.StartFolderFor(kind), m_hwnd)) {
         m_controller.FileChosen(kind, *path);
     }
 }

@@ -31,7 +31,8 @@ DialogTraits TraitsOf(FileDialogKind kind) {
 
 }  // namespace
 
-std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, HWND owner) {
+std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
+                                                      const std::string& startFolder, HWND owner) {
     const DialogTraits traits = TraitsOf(kind);
     // MAX_PATH bytes: a longer choice fails as a cancel does.
     char name[MAX_PATH] = {};
@@ -46,6 +47,7 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind, HWND 
     dialog.lpstrFile = name;
     dialog.nMaxFile = sizeof name;
     dialog.lpstrDefExt = traits.defaultExtension;
+    dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
     // The converter's captures are made in the current folder, so browsing must not move it.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (traits.save ? OFN_OVERWRITEPROMPT : 0);
     const BOOL chosen = traits.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);

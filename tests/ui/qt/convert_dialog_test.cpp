@@ -39,12 +39,15 @@ QString U(const char* utf8) {
 // Answers the file dialogs with prepared paths.
 class CFakeChooser : public IFileChooser {
 public:
-    std::optional<std::string> Choose(FileDialogKind kind, QWidget*) override {
+    std::optional<std::string> Choose(FileDialogKind kind, const std::string& startFolder,
+                                      QWidget*) override {
         asked.push_back(kind);
+        folders.push_back(startFolder);
         return answer;
     }
     std::optional<std::string> answer;
     std::vector<FileDialogKind> asked;
+    std::vector<std::string> folders;
 };
 
 // Calls `answer` with the next modal window or menu once it is up, from inside its own event
@@ -304,7 +307,18 @@ TEST_F(ConvertDialogTest, BrowseButtonsHandTheChosenPathToTheController) {
     EXPECT_EQ((std::vector<FileDialogKind>{FileDialogKind::Input, FileDialogKind::Output,
                                            FileDialogKind::Converter, FileDialogKind::Input}),
               m_chooser.asked);
+    // Each opens where its own field points; the converter field held "conv", no folder.
+    EXPECT_EQ((Strings{"/w/", "/x/", "", "/x/"}), m_chooser.folders);
     EXPECT_TRUE(m_runs.empty());
+}
+
+TEST_F(ConvertDialogTest, FileDialogsForEmptyFieldsOpenInTheInputsFolder) {
+    Open({"/w/a.wav"});
+    m_dialog->SetText(ConvertField::Output, "");
+    m_dialog->SetText(ConvertField::Converter, "");
+    Control<QPushButton>(IDC_BROWSE_OUTPUT)->click();
+    Control<QPushButton>(IDC_BROWSE_EXEC)->click();
+    EXPECT_EQ((Strings{"/w/", "/w/"}), m_chooser.folders);
 }
 
 TEST_F(ConvertDialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {

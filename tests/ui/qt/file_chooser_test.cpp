@@ -3,12 +3,40 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "temp_folder.h"
+#include "ui/qt/text_boundary.h"
 
 namespace varlo {
 namespace {
+
+// The folder the real dialog shows when it opens; it is then cancelled.
+QString FolderShown(FileDialogKind kind, const std::string& startFolder) {
+    QString shown;
+    QTimer poll;
+    int tries = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(window); dialog && dialog->isVisible()) {
+                shown = dialog->directory().absolutePath();
+                dialog->reject();
+                return;
+            }
+        }
+        if (++tries > 300) {
+            ADD_FAILURE() << "no file dialog showed";
+            poll.stop();
+        }
+    });
+    poll.start(10);
+    CFileDialogChooser chooser;
+    EXPECT_EQ(std::nullopt, chooser.Choose(kind, startFolder, nullptr));
+    return shown;
+}
 
 TEST(FileChooser, FiltersReadAsWrittenAndMatchPosixNames) {
     const struct {
@@ -53,6 +81,20 @@ TEST(FileChooser, DefaultExtensionOnlyCompletesATypedName) {
     EXPECT_EQ("a.flac", WithDefaultSuffix(FileDialogKind::Input, "a.flac"));
     EXPECT_EQ("out", WithDefaultSuffix(FileDialogKind::Output, "out"))
         << "the save dialog adds it itself, before it asks about overwriting";
+}
+
+TEST(FileChooser, DialogOpensInTheStartFolder) {
+    test::CTempFolder current;
+    test::CTempFolder elsewhere(/*makeCurrent=*/false);
+    ASSERT_EQ(0, ::mkdir("sub", 0755));
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(ToQString(elsewhere.Path()),
+              FolderShown(FileDialogKind::Output, elsewhere.Path() + "/"));
+    EXPECT_EQ(here + "/sub", FolderShown(FileDialogKind::Input, "sub/"))
+        << "relative to the current folder";
+    EXPECT_EQ(here, FolderShown(FileDialogKind::Input, ""));
+    EXPECT_EQ(here, FolderShown(FileDialogKind::Converter, elsewhere.Path() + "/gone/"))
+        << "a folder that does not exist";
 }
 
 }  // namespace

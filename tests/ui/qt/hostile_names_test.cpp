@@ -132,7 +132,9 @@ TEST_F(HostileNamesTest, DroppedNamesReachTheConverterByteForByte) {
         uriList += "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n";
     }
     class CNoChooser : public IFileChooser {
-        std::optional<std::string> Choose(FileDialogKind, QWidget*) override { return {}; }
+        std::optional<std::string> Choose(FileDialogKind, const std::string&, QWidget*) override {
+            return {};
+        }
     } chooser;
     CConvertDialog dialog(m_store, chooser);
     dialog.SetArguments({"varloGui"});

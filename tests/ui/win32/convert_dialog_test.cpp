@@ -35,13 +35,16 @@ const std::string kConverter = TEST_CONVERTER_PATH;
 // Answers the file dialogs with prepared paths.
 class CFakeChooser : public IFileChooser {
 public:
-    std::optional<std::string> Choose(FileDialogKind kind, HWND owner) override {
+    std::optional<std::string> Choose(FileDialogKind kind, const std::string& startFolder,
+                                      HWND owner) override {
         asked.push_back(kind);
+        folders.push_back(startFolder);
         owners.push_back(owner);
         return answer;
     }
     std::optional<std::string> answer;
     std::vector<FileDialogKind> asked;
+    std::vector<std::string> folders;
     std::vector<HWND> owners;
 };
 
@@ -393,6 +396,8 @@ TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {
                                            FileDialogKind::Converter, FileDialogKind::Input}),
               m_chooser.asked);
     EXPECT_EQ(std::vector<HWND>(4, m_window), m_chooser.owners);
+    // Each opens where its own field points; the converter field held "conv", no folder.
+    EXPECT_EQ((Strings{"C:\\w\\", "D:\\x\\", "", "D:\\x\\"}), m_chooser.folders);
     EXPECT_TRUE(Runs().empty());
 }
 

@@ -48,10 +48,11 @@ void ReadAndAnswer(HWND box, Seen& seen, const std::string& typed) {
 
 class FileChooserTest : public ::testing::Test {
 protected:
-    std::optional<std::string> Choose(FileDialogKind kind, const std::string& typed) {
+    std::optional<std::string> Choose(FileDialogKind kind, const std::string& typed,
+                                      const std::string& startFolder = "") {
         test::CAnswerNextDialog answer(
             [this, typed](HWND box) { ReadAndAnswer(box, m_seen, typed); });
-        std::optional<std::string> chosen = m_chooser.Choose(kind, nullptr);
+        std::optional<std::string> chosen = m_chooser.Choose(kind, startFolder, nullptr);
         EXPECT_TRUE(answer.Answered());
         return chosen;
     }
@@ -88,6 +89,13 @@ TEST_F(FileChooserTest, OutputDialogOffersAacFilesAndCompletesTheExtension) {
     EXPECT_EQ((std::vector<std::wstring>{L"AAC Files (*.aac)", L"All Files (*.*)"}),
               m_seen.filters);
     EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\song.aac"), chosen);
+}
+
+TEST_F(FileChooserTest, DialogOpensInTheStartFolder) {
+    // A bare name typed into the dialog is taken in the folder it shows, which would otherwise be
+    // the current one.
+    EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\picked.wav"),
+              Choose(FileDialogKind::Input, "picked.wav", m_elsewhere.Path() + "\\"));
 }
 
 }  // namespace
