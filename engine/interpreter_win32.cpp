@@ -5,6 +5,7 @@
 #include "capture_file.h"
 #include "interpreter.h"
 #include "path_parts.h"
+#include "windows_command_line.h"
 
 namespace varlo {
 
@@ -56,28 +57,6 @@ std::string FindProgram(const std::string& word) {
         }
     }
     return {};
-}
-
-// One argument as the started program's C runtime splits it back out: in double quotes, a quote
-// inside escaped, and the backslashes before a quote (or before the closing one) doubled, so that
-// "C:\wav\" stays a folder instead of swallowing the quote.
-std::string QuoteArgument(const std::string& argument) {
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-        } else {
-            if (c == '"') {
-                quoted.append(backslashes + 1, '\\');
-            }
-            backslashes = 0;
-        }
-        quoted += c;
-    }
-    quoted.append(backslashes, '\\');
-    quoted += '"';
-    return quoted;
 }
 
 std::string CommandInterpreter() {
@@ -132,12 +111,11 @@ void RunInterpreter(const std::string& converter, const std::string& input,
             }
         }
         application = CommandInterpreter();
-        commandLine =
-            "cmd.exe /d /v:off /s /c \"" + converter + " \"" + input + "\" \"" + output + "\"\"";
+        commandLine = BatchCommandLine(words, input, output);
     } else {
         // Started directly: no interpreter reads the names, whatever they hold.
         application = program;
-        commandLine = converter + " " + QuoteArgument(input) + " " + QuoteArgument(output);
+        commandLine = DirectCommandLine(words, input, output);
     }
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};

@@ -27,6 +27,24 @@ const std::string kSo = "\x83\x5C";
 // ﾊﾝｶｸ: half-width katakana, one byte each in code page 932.
 const std::string kHankaku = "\xCA\xDD\xB6\xB8";
 
+// The converter reports in UTF-8; in the code page of this program, or "<lost>" when the text
+// has no exact form there.
+std::string InAnsiCodePage(const std::string& utf8) {
+    if (utf8.empty()) {
+        return utf8;
+    }
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    std::string ansi(wide.size() * 2, '\0');
+    BOOL lost = FALSE;
+    ansi.resize(static_cast<std::size_t>(WideCharToMultiByte(
+        CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+        static_cast<int>(ansi.size()), nullptr, &lost)));
+    return lost ? "<lost>" : ansi;
+}
+
 class ConverterRunWin32Test : public ::testing::Test {
 protected:
     ConverterRunWin32Test() : m_controls(/*makeCurrent=*/false) {
@@ -57,7 +75,7 @@ protected:
         Strings fields;
         for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos;
              start = end + 1) {
-            fields.push_back(bytes.substr(start, end - start));
+            fields.push_back(InAnsiCodePage(bytes.substr(start, end - start)));
         }
         DeleteFileA(ReportPath().c_str());
         return fields.size() < 2 ? Strings{} : Strings(fields.begin() + 2, fields.end());
@@ -106,6 +124,14 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
     }
     EXPECT_FALSE(PathExists("pwned.txt"));
     EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunWin32Test, ConverterGetsExactlyTheWordsOfItsText) {
+    // Blanks around the text or between words never make an argument of their own.
+    RunConverter("  " + kConverter + "   -x  \"a b\" \"\"  ", "in.wav", "out.aac");
+    EXPECT_EQ((Strings{"-x", "a b", "", "in.wav", "out.aac"}), Arguments());
+    RunConverter("\t\"" + kConverter + "\"\t", "in.wav", "out.aac");
+    EXPECT_EQ((Strings{"in.wav", "out.aac"}), Arguments());
 }
 
 TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
