@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture_file.h"
+#include "environment_names.h"
 #include "interpreter.h"
 #include "path_parts.h"
 #include "windows_command_line.h"
@@ -83,7 +84,9 @@ HANDLE Inheritable(HANDLE handle) {
 
 void RunInterpreter(const std::string& converter, const std::string& input,
                     const std::string& output, CaptureHandles captures) {
-    const std::vector<std::string> words = SplitConverterWords(converter);
+    // The program and its own arguments are the words of the text as the interpreter would have
+    // read it; file names are never expanded.
+    const std::vector<std::string> words = SplitConverterWords(ExpandEnvironmentNames(converter));
     const std::string word = words.empty() ? std::string() : words.front();
     if (word.empty() || input.find('\0') != std::string::npos ||
         output.find('\0') != std::string::npos || converter.find('\0') != std::string::npos) {

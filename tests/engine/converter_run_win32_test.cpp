@@ -134,6 +134,23 @@ TEST_F(ConverterRunWin32Test, ConverterGetsExactlyTheWordsOfItsText) {
     EXPECT_EQ((Strings{"in.wav", "out.aac"}), Arguments());
 }
 
+TEST_F(ConverterRunWin32Test, EnvironmentNamesInTheConverterTextAreExpanded) {
+    const std::size_t slash = kConverter.find_last_of("/\\");
+    SetEnvironmentVariableA("VARLO_TEST_TOOLS", kConverter.substr(0, slash).c_str());
+    SetEnvironmentVariableA("VARLO_TEST_FLAG", "-q");
+    RunConverter("%VARLO_TEST_TOOLS%" + kConverter.substr(slash) + " %VARLO_TEST_FLAG%",
+                 "%VARLO_TEST_FLAG%.wav", "b.aac");
+    EXPECT_EQ((Strings{"-q", "%VARLO_TEST_FLAG%.wav", "b.aac"}), Arguments())
+        << "the text is expanded, file names never";
+    SetEnvironmentVariableA("VARLO_TEST_TOOLS", nullptr);
+    SetEnvironmentVariableA("VARLO_TEST_FLAG", nullptr);
+
+    // An unknown name stays as written, as the interpreter leaves it.
+    EXPECT_EQ("a.wav -> a.aac\r\n%VARLO_NO_SUCH%\\conv.exe: " +
+                  SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n",
+              RunConverter("%VARLO_NO_SUCH%\\conv.exe", "a.wav", "a.aac"));
+}
+
 TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
     const std::string notFound = SystemErrorText(ERROR_FILE_NOT_FOUND);
     EXPECT_EQ("a.wav -> a.aac\r\nvarlo-no-such.exe: " + notFound + "\r\n",
