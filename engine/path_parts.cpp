@@ -43,7 +43,7 @@ bool Cp932LeadByte(unsigned char byte) {
 }
 
 const PathRules kBytePathRules{&NoLeadBytes, '/', std::string_view::npos};
-const PathRules kCp932PathRules{&Cp932LeadByte, '\\', kPathPartLimit};
+const PathRules kCp932PathRules{&Cp932LeadByte, '\\', std::string_view::npos};
 
 PathParts SplitPath(std::string_view path, const PathRules& rules) {
     PathParts parts;

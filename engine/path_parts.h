@@ -27,9 +27,10 @@ bool NoLeadBytes(unsigned char byte);
 bool Cp932LeadByte(unsigned char byte);
 
 // UTF-8 and other byte-wise names: no lead bytes; '/' is inserted. A directory is not cut,
-// because POSIX paths may hold far more than 255 bytes of folders.
+// because paths may hold far more than 255 bytes of folders.
 extern const PathRules kBytePathRules;
-// Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, parts are cut to 255 bytes.
+// Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, base name and extension are
+// cut to 255 bytes, the directory is not.
 extern const PathRules kCp932PathRules;
 
 // The rules of the platform this program was built for.

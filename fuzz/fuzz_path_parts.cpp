@@ -30,7 +30,7 @@ struct Scheme {
 
 const Scheme kSchemes[] = {
     {"byte rules", varlo::kBytePathRules, false, std::string_view::npos},
-    {"cp932 rules", varlo::kCp932PathRules, true, kPathPartLimit},
+    {"cp932 rules", varlo::kCp932PathRules, true, std::string_view::npos},
 };
 
 // The parts as they stand in the path, before any cut, and where its characters start.

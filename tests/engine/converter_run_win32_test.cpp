@@ -216,6 +216,14 @@ TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
               RunConverter(kConverter, name + ".wav", name + "(1).aac"));
 }
 
+TEST_F(ConverterRunWin32Test, LongFoldersAreNeverCut) {
+    // 305 characters: the proposal goes in the input's own folder, however deep.
+    const std::string folder = "C:\\" + std::string(150, 'a') + "\\" + std::string(142, 'b');
+    const std::string input = folder + "\\song.wav";
+    ASSERT_EQ(305u, input.size());
+    EXPECT_EQ(folder + "\\song.aac", ProposeOutputPath(input));
+}
+
 TEST_F(ConverterRunWin32Test, PathExistsIsTheAttributeQuery) {
     test::WriteFile("file.wav", "x");
     ASSERT_TRUE(std::filesystem::create_directory("song.aac"));
