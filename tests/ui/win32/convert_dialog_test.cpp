@@ -57,13 +57,14 @@ protected:
     }
 
     // The window as the program starts it, with arguments and auto-convert as given.
-    CConvertDialog& Open(const Strings& arguments = {}, int autoExec = 0) {
+    CConvertDialog& Open(const Strings& arguments = {}, int autoExec = 0,
+                         ConverterRunner runner = nullptr) {
         WriteAutoExec(m_store, "varloGui", autoExec);
         std::string commandLine = kProgram;
         for (const std::string& argument : arguments) {
             commandLine += " \"" + argument + "\"";
         }
-        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, Runner());
+        m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, runner ? runner : Runner());
         m_dialog->SetMessageBox(
             [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
                 EXPECT_EQ(m_dialog->Handle(), owner);
@@ -292,17 +293,16 @@ TEST_F(Win32DialogTest, EveryWayOutSavesTheSettingsOnce) {
 
 TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     Open({}, /*autoExec=*/1);
-    // Longer than MAX_PATH as a whole, and Shift-JIS whose trail byte is the separator.
+    // Longer than MAX_PATH as a whole, and characters whose Shift-JIS trail byte is '\\'.
     const std::string deep = "C:\\w\\" + std::string(120, 'a') + "\\" + std::string(120, 'b');
     const std::string name = "\\" + std::string(20, 'x');
-    Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\\x95\x5C.wav"});
+    Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\表ソ.wav"});
     EXPECT_EQ((Strings{"conv|C:\\w\\with blank.wav|C:\\w\\with blank.aac",
                        "conv|" + deep + name + ".wav|" + deep + name + ".aac",
-                       "conv|C:\\w\\\x95\x5C.wav|C:\\w\\\x95\x5C.aac"}),
+                       "conv|C:\\w\\表ソ.wav|C:\\w\\表ソ.aac"}),
               m_runs);
-    EXPECT_EQ(
-        "rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\\x95\x5C.wav\r\n",
-        m_dialog->GetText(ConvertField::Log));
+    EXPECT_EQ("rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\表ソ.wav\r\n",
+              m_dialog->GetText(ConvertField::Log));
 
     // Without auto-convert the first loads and the rest wait for Convert.
     m_runs.clear();
@@ -313,6 +313,30 @@ TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     Click(IDOK);
     EXPECT_EQ((Strings{"conv|C:\\m\\1.wav|C:\\m\\1.aac"}), m_runs);
     EXPECT_EQ("C:\\m\\2.wav", Text(IDC_INPUT));
+}
+
+TEST_F(Win32DialogTest, DroppedNamesOfEveryScriptConvertTheirOwnFile) {
+    ASSERT_EQ(static_cast<UINT>(CP_UTF8), GetACP()) << "the program's manifest is linked in";
+    const std::string folder = test::MakeFolderOfEveryScript(m_folder.Path());
+    WriteExecFile(m_store, "varloGui", TEST_CONVERTER_PATH);
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    Open({}, /*autoExec=*/1, CConvertController::DefaultRunner());
+
+    Strings dropped;
+    std::string log;
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        dropped.push_back(folder + "\\" + name + ".wav");
+        log += name + ".wav -> " + name + ".aac\r\n";
+    }
+    Drop(dropped);
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", nullptr);
+    for (const std::string& input : dropped) {
+        const std::string output = input.substr(0, input.size() - 4) + ".aac";
+        EXPECT_EQ("converted from " + input, test::ReadNamed(output)) << output;
+    }
+    EXPECT_EQ("<missing>", test::ReadNamed(folder + "\\cafe.aac")) << "café is not cafe";
+    EXPECT_EQ(log, m_dialog->GetText(ConvertField::Log));
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {

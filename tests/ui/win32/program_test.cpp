@@ -53,10 +53,37 @@ std::wstring RemoteText(HWND window) {
 class ProgramTest : public ::testing::Test {
 protected:
     ~ProgramTest() override {
-        WriteProfileStringA("varloGui", nullptr, nullptr);
+        WriteProfileStringA(m_section.c_str(), nullptr, nullptr);
         SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", nullptr);
     }
+
+    // Starts varloGui.exe with the command line, in the test's folder; its window, or nullptr.
+    HWND Start(std::string commandLine) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            m_folder.Path().c_str(), &startup, &m_process)) {
+            ADD_FAILURE() << "cannot start " << commandLine;
+            return nullptr;
+        }
+        const HWND window = WaitForWindow(m_process.dwProcessId);
+        if (window == nullptr) {
+            TerminateProcess(m_process.hProcess, 1);
+        }
+        return window;
+    }
+
+    // Closes the window from outside and waits for the program's end.
+    void Close(HWND window) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_process.hProcess, 10000));
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+
     test::CTempFolder m_folder;
+    std::string m_section = "varloGui";
+    PROCESS_INFORMATION m_process{};
 };
 
 TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
@@ -66,16 +93,7 @@ TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
     WriteProfileStringA("varloGui", "AutoExec", "1");
     SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
 
-    std::string commandLine = "\"" + kProgram + "\" \"" + input + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               m_folder.Path().c_str(), &startup, &process));
-    const HWND window = WaitForWindow(process.dwProcessId);
-    if (window == nullptr) {
-        TerminateProcess(process.hProcess, 1);
-    }
+    const HWND window = Start("\"" + kProgram + "\" \"" + input + "\"");
     ASSERT_NE(nullptr, window) << "no window showed";
 
     // The window, in Japanese, with the conversion already in its log.
@@ -89,16 +107,42 @@ TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
 
     // Closed from outside, it saves what the window holds and ends.
     SendMessageA(GetDlgItem(window, IDC_AUTO), BM_SETCHECK, BST_UNCHECKED, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    Close(window);
     EXPECT_EQ(0u, GetProfileIntA("varloGui", "AutoExec", 7));
     char converter[1024] = {};
     GetProfileStringA("varloGui", "ExecFile", "", converter, sizeof converter);
     EXPECT_EQ(kConverter, converter);
     EXPECT_FALSE(PathExists(m_folder.Path() + "\\varloGuiErr0.tmp")) << "no capture left";
     EXPECT_FALSE(PathExists(m_folder.Path() + "\\varloGuiOut0.tmp"));
+}
+
+TEST_F(ProgramTest, ConvertsNamesOfEveryScriptGivenOnItsCommandLine) {
+    // A copy of its own, so that its section of WIN.INI is its own while other tests run.
+    m_section = "varloGuiScripts";
+    const std::string program = m_folder.Path() + "\\" + m_section + ".exe";
+    ASSERT_TRUE(CopyFileA(kProgram.c_str(), program.c_str(), FALSE));
+    const std::string folder = test::MakeFolderOfEveryScript(m_folder.Path());
+    WriteProfileStringA(m_section.c_str(), "ExecFile", kConverter.c_str());
+    WriteProfileStringA(m_section.c_str(), "AutoExec", "1");
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+
+    std::string commandLine = "\"" + program + "\"";
+    std::wstring log;
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        commandLine += " \"" + folder + "\\" + name + ".wav\"";
+        log += test::Wide(name + ".wav -> " + name + ".aac\r\n");
+    }
+    const HWND window = Start(commandLine);
+    ASSERT_NE(nullptr, window) << "no window showed";
+    EXPECT_EQ(log, RemoteText(GetDlgItem(window, IDC_LOG)));
+    Close(window);
+
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        EXPECT_EQ("converted from " + folder + "\\" + name + ".wav",
+                  test::ReadNamed(folder + "\\" + name + ".aac"))
+            << name;
+    }
+    EXPECT_EQ("<missing>", test::ReadNamed(folder + "\\cafe.aac")) << "café is not cafe";
 }
 
 }  // namespace
