@@ -10,6 +10,7 @@
 #define IDD_MAIN 102
 #define IDS_READ_ERROR 103
 #define IDS_HELP_FAILED 104
+#define IDS_SAVE_FAILED 105
 #define IDR_ICON 128
 
 #define IDC_INPUT 1000

@@ -66,7 +66,8 @@ bool ModifierKeyDown() {
 
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                                ConverterRunner runner)
-    : m_controller(*this, profile, std::move(runner)),
+    : m_profile(profile),
+      m_controller(*this, profile, std::move(runner)),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ICON))),
       m_chooser(chooser),
       m_messageBox(
@@ -295,6 +296,7 @@ void CConvertDialog::OnDestroy() {
     if (!m_shutDown) {
         m_shutDown = true;
         m_controller.Shutdown();
+        ShowSaveError();
     }
 }
 
@@ -321,6 +323,16 @@ void CConvertDialog::ShowReadError(const CCaptureReadError& error) {
         text.replace(at, 2, path);
     }
     m_messageBox(m_hwnd, text, AnsiToWide(m_controller.Section()), MB_OK | MB_ICONSTOP);
+}
+
+void CConvertDialog::ShowSaveError() {
+    if (m_profile.SaveError().empty()) {
+        return;
+    }
+    // The window is already hidden: the box stands on its own.
+    m_messageBox(nullptr,
+                 ResourceString(IDS_SAVE_FAILED) + L"\n\n" + AnsiToWide(m_profile.SaveError()),
+                 AnsiToWide(m_controller.Section()), MB_OK | MB_ICONEXCLAMATION);
 }
 
 HWND CConvertDialog::FieldWindow(ConvertField field) const {

@@ -72,9 +72,12 @@ private:
     // carries on.
     void Guarded(const std::function<void()>& operation);
     void ShowReadError(const CCaptureReadError& error);
+    // Says once, as the window closes, that settings were lost because no write could go anywhere.
+    void ShowSaveError();
     HWND FieldWindow(ConvertField field) const;
 
     HWND m_tooltip = nullptr;
+    CProfileStore& m_profile;
     CConvertController m_controller;
     HWND m_autoCheck = nullptr;
     HWND m_logEdit = nullptr;

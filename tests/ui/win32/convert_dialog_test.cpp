@@ -291,6 +291,36 @@ TEST_F(Win32DialogTest, EveryWayOutSavesTheSettingsOnce) {
     }
 }
 
+TEST_F(Win32DialogTest, SettingsThatCannotBeSavedAreReportedOnceAsTheWindowCloses) {
+    Open();
+    EXPECT_TRUE(m_boxes.empty());
+    // A folder in the profile's place refuses every write.
+    ASSERT_TRUE(DeleteFileA(m_store.Path().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(m_store.Path().c_str(), nullptr));
+    std::vector<HWND> owners;
+    m_dialog->SetMessageBox([this, &owners](HWND owner, const std::wstring& text,
+                                            const std::wstring& caption, UINT type) {
+        owners.push_back(owner);
+        m_boxes.push_back({text, caption, type});
+        return IDOK;
+    });
+    m_chooser.answer = "C:\\tools\\conv.exe";
+    Click(IDC_BROWSE_EXEC);  // written at once, and refused
+    EXPECT_TRUE(m_boxes.empty()) << "said as the window closes, not before";
+
+    Click(IDCANCEL);
+    test::PumpMessages(nullptr);
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(Wide("設定を保存できませんでした。次回の起動時には以前の設定に戻ります。\n\n") +
+                  Wide(m_store.Path() + ": error 5"),
+              m_boxes[0].text);
+    EXPECT_EQ(L"varloGui", m_boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), m_boxes[0].type);
+    EXPECT_EQ(nullptr, owners[0]) << "the window is gone from the screen";
+    m_dialog.reset();
+    EXPECT_EQ(1u, m_boxes.size()) << "once";
+}
+
 TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     Open({}, /*autoExec=*/1);
     // Longer than MAX_PATH as a whole, and characters whose Shift-JIS trail byte is '\\'.
