@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "capture_file.h"
+#include "environment_names.h"
 #include "interpreter.h"
 #include "path_parts.h"
+#include "windows_command_line.h"
 
 namespace varlo {
 
@@ -75,28 +77,6 @@ std::string FindProgram(const std::string& word) {
     return {};
 }
 
-// One argument as the started program's C runtime splits it back out: in double quotes, a quote
-// inside escaped, and the backslashes before a quote (or before the closing one) doubled, so that
-// "C:\wav\" stays a folder instead of swallowing the quote.
-std::string QuoteArgument(const std::string& argument) {
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-        } else {
-            if (c == '"') {
-                quoted.append(backslashes + 1, '\\');
-            }
-            backslashes = 0;
-        }
-        quoted += c;
-    }
-    quoted.append(backslashes, '\\');
-    quoted += '"';
-    return quoted;
-}
-
 std::string CommandInterpreter() {
     char path[MAX_PATH * 4];
     const DWORD length = GetEnvironmentVariableA("COMSPEC", path, sizeof path);
@@ -113,9 +93,9 @@ struct Command {
     std::string line;
 };
 
-// The command for the converter text, the program found for its first word, and the two names.
+// The command for the converter's words, the program found for the first, and the two names.
 // A name that cannot be handed over safely is reported to the error capture and refused.
-CStatus BuildCommand(const std::string& converter, const std::string& program,
+CStatus BuildCommand(const std::vector<std::string>& words, const std::string& program,
                      const std::string& input, const std::string& output, NativeHandle errorCapture,
                      Command& command) {
     if (EndsWithNoCase(program, ".bat") || EndsWithNoCase(program, ".cmd")) {
@@ -130,12 +110,11 @@ CStatus BuildCommand(const std::string& converter, const std::string& program,
             }
         }
         command.application = CommandInterpreter();
-        command.line =
-            "cmd.exe /d /v:off /s /c \"" + converter + " \"" + input + "\" \"" + output + "\"\"";
+        command.line = BatchCommandLine(words, input, output);
     } else {
         // Started directly: no interpreter reads the names, whatever they hold.
         command.application = program;
-        command.line = converter + " " + QuoteArgument(input) + " " + QuoteArgument(output);
+        command.line = DirectCommandLine(words, input, output);
     }
     return {};
 }
@@ -292,7 +271,9 @@ void CConverterProcess::Kill() {
 CStatus StartConverter(const std::string& converter, const std::string& input,
                        const std::string& output, CaptureHandles captures,
                        CConverterProcess& process) {
-    const std::vector<std::string> words = SplitConverterWords(converter);
+    // The program and its own arguments are the words of the text as the interpreter would have
+    // read it; file names are never expanded.
+    const std::vector<std::string> words = SplitConverterWords(ExpandEnvironmentNames(converter));
     const std::string word = words.empty() ? std::string() : words.front();
     if (word.empty() || input.find('\0') != std::string::npos ||
         output.find('\0') != std::string::npos || converter.find('\0') != std::string::npos) {
@@ -304,7 +285,7 @@ CStatus StartConverter(const std::string& converter, const std::string& input,
         return NotStarted(word, ERROR_FILE_NOT_FOUND, captures.error);
     }
     Command command;
-    if (CStatus built = BuildCommand(converter, program, input, output, captures.error, command);
+    if (CStatus built = BuildCommand(words, program, input, output, captures.error, command);
         !built.Ok()) {
         return built;
     }

@@ -43,7 +43,7 @@ bool Cp932LeadByte(unsigned char byte) {
 }
 
 const PathRules kPosixPathRules{&NoLeadBytes, '/', std::string_view::npos, false};
-const PathRules kCp932PathRules{&Cp932LeadByte, '\\', kPathPartLimit, true};
+const PathRules kCp932PathRules{&Cp932LeadByte, '\\', std::string_view::npos, true};
 
 PathParts SplitPath(std::string_view path, const PathRules& rules) {
     PathParts parts;

@@ -32,7 +32,8 @@ bool Cp932LeadByte(unsigned char byte);
 // POSIX names, UTF-8 or any other bytes: no lead bytes, no drive, '/' the only separator. A
 // directory is not cut, because POSIX paths may hold far more than 255 bytes of folders.
 extern const PathRules kPosixPathRules;
-// Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, parts are cut to 255 bytes.
+// Code page 932 (Shift-JIS) as Windows scans it: '\' is inserted, base name and extension are
+// cut to 255 bytes, the directory is not.
 extern const PathRules kCp932PathRules;
 
 // The rules of the platform this program was built for.

@@ -6,12 +6,14 @@ namespace varlo {
 
 namespace {
 
-// The lead bytes of the ANSI code page in force (those of Shift-JIS on a Japanese system).
+// The lead bytes of the ANSI code page in force: none under UTF-8, which the program's manifest
+// asks for; Shift-JIS's on a Japanese Windows too old to honour that.
 bool AnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE;
 }
 
-const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', kPathPartLimit, true};
+// Folders are never cut: a longer path is still one folder, and a cut one names another.
+const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', std::string_view::npos, true};
 
 }  // namespace
 

@@ -31,7 +31,7 @@ struct Scheme {
 
 const Scheme kSchemes[] = {
     {"posix rules", varlo::kPosixPathRules, false, false, std::string_view::npos},
-    {"cp932 rules", varlo::kCp932PathRules, true, true, kPathPartLimit},
+    {"cp932 rules", varlo::kCp932PathRules, true, true, std::string_view::npos},
 };
 
 // The parts as they stand in the path, before any cut, and where its characters start.

@@ -12,8 +12,9 @@
 #define IDD_MAIN 102
 #define IDS_READ_ERROR 103
 #define IDS_HELP_FAILED 104
-#define IDS_STOP 105
-#define IDS_JOBS 106
+#define IDS_SAVE_FAILED 105
+#define IDS_STOP 106
+#define IDS_JOBS 107
 #define IDR_ICON 128
 
 #define IDC_INPUT 1000

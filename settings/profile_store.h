@@ -32,10 +32,17 @@ public:
     // Sets a key. The file is replaced as a whole, atomically, while a lock keeps other copies
     // of the program from saving at the same moment; its folder is created when missing. On
     // failure nothing changes on disk, the reason goes to standard error, and false comes back.
+    // On Windows the empty path names WIN.INI; a key that WIN.INI refuses goes to the per-user
+    // %APPDATA%\varloGui\varloGui.ini instead, which is read first from then on.
     bool WriteValue(const std::string& section, const std::string& key, const std::string& value);
+
+    // Why the last write that could go nowhere failed; empty while every write succeeded. The
+    // Windows store keeps it so that the window can say so as it closes.
+    const std::string& SaveError() const { return m_saveError; }
 
 private:
     std::string m_path;
+    std::string m_saveError;
 };
 
 }  // namespace varlo

@@ -15,9 +15,45 @@ namespace {
 // What the profile functions hand back for a key that is missing; no stored value looks so.
 constexpr char kMissing[] = "\x01varloGui: no such key\x02";
 
-void Report(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "varloGui: cannot save the settings in %s: %s\n",
-                 path.empty() ? "WIN.INI" : path.c_str(), reason.c_str());
+std::string Failure(const std::string& path, const std::string& reason) {
+    return (path.empty() ? "WIN.INI" : path) + ": " + reason;
+}
+
+// Also on standard error, for whoever has one.
+void Report(const std::string& failure) {
+    std::fprintf(stderr, "varloGui: cannot save the settings in %s\n", failure.c_str());
+}
+
+// The per-user folder that takes the settings when WIN.INI refuses them (a standard user may not
+// write into the Windows folder); empty without APPDATA.
+std::string PerUserFolder() {
+    char folder[MAX_PATH * 4];
+    const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) {
+        return {};
+    }
+    return std::string(folder, length) + "\\varloGui";
+}
+
+std::string PerUserPath() {
+    const std::string folder = PerUserFolder();
+    return folder.empty() ? folder : folder + "\\varloGui.ini";
+}
+
+// The file a key is read from and written to: the store's own; for WIN.INI, the per-user profile
+// once that holds the key, else WIN.INI itself (the empty path).
+std::string HomeOf(const std::string& path, const std::string& section, const std::string& key) {
+    if (!path.empty()) {
+        return path;
+    }
+    const std::string perUser = PerUserPath();
+    if (perUser.empty()) {
+        return {};
+    }
+    char value[sizeof kMissing + 1];
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, value, sizeof value,
+                             perUser.c_str());
+    return std::strcmp(value, kMissing) == 0 ? std::string() : perUser;
 }
 
 bool HoldsLineBreak(const std::string& s) {
@@ -57,11 +93,12 @@ std::string CProfileStore::DefaultPath() {
 
 std::optional<std::string> CProfileStore::ReadValue(const std::string& section,
                                                     const std::string& key) const {
+    const std::string from = HomeOf(m_path, section, key);
     std::vector<char> buffer(4096);
-    DWORD length = GetString(m_path, section, key, kMissing, buffer);
+    DWORD length = GetString(from, section, key, kMissing, buffer);
     while (length + 1 >= buffer.size()) {  // cut short: read again with more room
         buffer.resize(buffer.size() * 4);
-        length = GetString(m_path, section, key, kMissing, buffer);
+        length = GetString(from, section, key, kMissing, buffer);
     }
     std::string value(buffer.data(), length);
     if (value == kMissing) {
@@ -73,38 +110,52 @@ std::optional<std::string> CProfileStore::ReadValue(const std::string& section,
 std::string CProfileStore::ReadString(const std::string& section, const std::string& key,
                                       const std::string& fallback, std::size_t bufferSize) const {
     std::vector<char> buffer(bufferSize);
-    const DWORD length = GetString(m_path, section, key, fallback.c_str(), buffer);
+    const DWORD length =
+        GetString(HomeOf(m_path, section, key), section, key, fallback.c_str(), buffer);
     // A character cut off at the end of the buffer may leave a NUL in its place.
     return WholeCharacters(buffer.data(), strnlen(buffer.data(), length));
 }
 
 int CProfileStore::ReadInt(const std::string& section, const std::string& key, int fallback) const {
-    if (m_path.empty()) {
+    const std::string from = HomeOf(m_path, section, key);
+    if (from.empty()) {
         return static_cast<int>(GetProfileIntA(section.c_str(), key.c_str(), fallback));
     }
     return static_cast<int>(
-        GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, m_path.c_str()));
+        GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, from.c_str()));
 }
 
 bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
                                const std::string& value) {
     // The profile functions would write a line break as it is and so add lines of its own.
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) {
-        Report(m_path, "the value of " + key + " holds a line break");
+        m_saveError = Failure(m_path, "the value of " + key + " holds a line break");
+        Report(m_saveError);
         return false;
     }
-    if (!m_path.empty()) {
+    const std::string stored = EncodeProfileValue(value);
+    std::string target = HomeOf(m_path, section, key);
+    std::string refused;
+    if (target.empty()) {
+        if (WriteProfileStringA(section.c_str(), key.c_str(), stored.c_str())) {
+            return true;
+        }
+        refused = Failure("", "error " + std::to_string(GetLastError())) + "; ";
+        target = PerUserPath();
+        if (target.empty()) {
+            m_saveError = refused + "APPDATA is not set";
+            Report(m_saveError);
+            return false;
+        }
+        CreateDirectoryA(PerUserFolder().c_str(), nullptr);
+    } else if (!m_path.empty()) {
         // The profile functions make the file but not the folder it goes in.
         std::error_code ignored;
         std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
     }
-    const std::string stored = EncodeProfileValue(value);
-    const BOOL written = m_path.empty()
-                             ? WriteProfileStringA(section.c_str(), key.c_str(), stored.c_str())
-                             : WritePrivateProfileStringA(section.c_str(), key.c_str(),
-                                                          stored.c_str(), m_path.c_str());
-    if (!written) {
-        Report(m_path, "error " + std::to_string(GetLastError()));
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), target.c_str())) {
+        m_saveError = refused + Failure(target, "error " + std::to_string(GetLastError()));
+        Report(m_saveError);
         return false;
     }
     return true;

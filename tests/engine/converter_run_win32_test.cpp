@@ -55,6 +55,24 @@ const std::string kSo = "\x83\x5C";
 // ﾊﾝｶｸ: half-width katakana, one byte each in code page 932.
 const std::string kHankaku = "\xCA\xDD\xB6\xB8";
 
+// The converter reports in UTF-8; in the code page of this program, or "<lost>" when the text
+// has no exact form there.
+std::string InAnsiCodePage(const std::string& utf8) {
+    if (utf8.empty()) {
+        return utf8;
+    }
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    std::string ansi(wide.size() * 2, '\0');
+    BOOL lost = FALSE;
+    ansi.resize(static_cast<std::size_t>(WideCharToMultiByte(
+        CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+        static_cast<int>(ansi.size()), nullptr, &lost)));
+    return lost ? "<lost>" : ansi;
+}
+
 class ConverterRunWin32Test : public ::testing::Test {
 protected:
     ConverterRunWin32Test() : m_controls(/*makeCurrent=*/false) {
@@ -85,7 +103,7 @@ protected:
         Strings fields;
         for (std::size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos;
              start = end + 1) {
-            fields.push_back(bytes.substr(start, end - start));
+            fields.push_back(InAnsiCodePage(bytes.substr(start, end - start)));
         }
         DeleteFileA(ReportPath().c_str());
         return fields.size() < 2 ? Strings{} : Strings(fields.begin() + 2, fields.end());
@@ -136,6 +154,31 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
     }
     EXPECT_FALSE(PathExists("pwned.txt"));
     EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunWin32Test, ConverterGetsExactlyTheWordsOfItsText) {
+    // Blanks around the text or between words never make an argument of their own.
+    RecordOf("  " + kConverter + "   -x  \"a b\" \"\"  ", "in.wav", "out.aac");
+    EXPECT_EQ((Strings{"-x", "a b", "", "in.wav", "out.aac"}), Arguments());
+    RecordOf("\t\"" + kConverter + "\"\t", "in.wav", "out.aac");
+    EXPECT_EQ((Strings{"in.wav", "out.aac"}), Arguments());
+}
+
+TEST_F(ConverterRunWin32Test, EnvironmentNamesInTheConverterTextAreExpanded) {
+    const std::size_t slash = kConverter.find_last_of("/\\");
+    SetEnvironmentVariableA("VARLO_TEST_TOOLS", kConverter.substr(0, slash).c_str());
+    SetEnvironmentVariableA("VARLO_TEST_FLAG", "-q");
+    RecordOf("%VARLO_TEST_TOOLS%" + kConverter.substr(slash) + " %VARLO_TEST_FLAG%",
+                 "%VARLO_TEST_FLAG%.wav", "b.aac");
+    EXPECT_EQ((Strings{"-q", "%VARLO_TEST_FLAG%.wav", "b.aac"}), Arguments())
+        << "the text is expanded, file names never";
+    SetEnvironmentVariableA("VARLO_TEST_TOOLS", nullptr);
+    SetEnvironmentVariableA("VARLO_TEST_FLAG", nullptr);
+
+    // An unknown name stays as written, as the interpreter leaves it.
+    EXPECT_EQ("a.wav -> a.aac\r\n%VARLO_NO_SUCH%\\conv.exe: " +
+                  SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n" + kNotStarted,
+              RecordOf("%VARLO_NO_SUCH%\\conv.exe", "a.wav", "a.aac"));
 }
 
 TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
@@ -213,6 +256,14 @@ TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
     Prints("", "");
     EXPECT_EQ(name + ".wav -> " + name + "(1).aac\r\n",
               RecordOf(kConverter, name + ".wav", name + "(1).aac"));
+}
+
+TEST_F(ConverterRunWin32Test, LongFoldersAreNeverCut) {
+    // 305 characters: the proposal goes in the input's own folder, however deep.
+    const std::string folder = "C:\\" + std::string(150, 'a') + "\\" + std::string(142, 'b');
+    const std::string input = folder + "\\song.wav";
+    ASSERT_EQ(305u, input.size());
+    EXPECT_EQ(folder + "\\song.aac", ProposeOutputPath(input));
 }
 
 TEST_F(ConverterRunWin32Test, PathExistsIsTheAttributeQuery) {

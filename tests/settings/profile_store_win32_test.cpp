@@ -61,6 +61,70 @@ TEST_F(WinIniTest, LongConverterIsCutTo1023BytesBetweenCharacters) {
     EXPECT_EQ(std::string(1022, 'p'), ReadSettings(m_store, m_section).execFile);
 }
 
+// WIN.INI as a standard user finds it: refusing writes. A folder in its place makes the profile
+// functions fail (a read-only file would not, as the tests run as root). APPDATA points into the
+// test's folder.
+class RefusingWinIniTest : public WinIniTest {
+protected:
+    RefusingWinIniTest() {
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        m_winIni = std::string(windows) + "\\win.ini";
+        m_aside = m_winIni + ".varlo-aside";
+        RemoveDirectoryA(m_winIni.c_str());  // left by a run that did not end
+        if (GetFileAttributesA(m_aside.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            MoveFileA(m_winIni.c_str(), m_aside.c_str());
+        }
+        CreateDirectoryA(m_winIni.c_str(), nullptr);
+        SetEnvironmentVariableA("APPDATA", m_appData.Path().c_str());
+    }
+    ~RefusingWinIniTest() override { AllowWinIni(); }
+
+    void AllowWinIni() {
+        if (RemoveDirectoryA(m_winIni.c_str())) {
+            MoveFileA(m_aside.c_str(), m_winIni.c_str());
+        }
+    }
+
+    std::string PerUser() const { return m_appData.Path() + "\\varloGui\\varloGui.ini"; }
+
+    std::string m_winIni;
+    std::string m_aside;
+    test::CTempFolder m_appData{/*makeCurrent=*/false};
+};
+
+TEST_F(RefusingWinIniTest, RefusedSettingsGoToThePerUserProfileWhichIsReadFirst) {
+    ASSERT_FALSE(WriteProfileStringA(m_section.c_str(), "Probe", "x")) << "WIN.INI refuses";
+    WriteExecFile(m_store, m_section, "C:\\conv\\c.exe");
+    WriteAutoExec(m_store, m_section, 1);
+    EXPECT_EQ("", m_store.SaveError());
+    char raw[64] = {};
+    GetPrivateProfileStringA(m_section.c_str(), "AutoExec", "", raw, sizeof raw, PerUser().c_str());
+    EXPECT_STREQ("1", raw);
+    Settings settings = ReadSettings(m_store, m_section);
+    EXPECT_EQ("C:\\conv\\c.exe", settings.execFile);
+    EXPECT_EQ(1, settings.autoExec);
+
+    // WIN.INI writable again and holding an older value: the per-user profile still comes first,
+    // and a key it holds is written there; other keys are still read from WIN.INI.
+    AllowWinIni();
+    ASSERT_TRUE(WriteProfileStringA(m_section.c_str(), "AutoExec", "0"));
+    ASSERT_TRUE(WriteProfileStringA(m_section.c_str(), "Other", "win"));
+    EXPECT_EQ(1, ReadSettings(m_store, m_section).autoExec);
+    WriteAutoExec(m_store, m_section, 2);
+    EXPECT_EQ(2, ReadSettings(m_store, m_section).autoExec);
+    EXPECT_EQ(0u, GetProfileIntA(m_section.c_str(), "AutoExec", 7));
+    EXPECT_EQ(Value("win"), m_store.ReadValue(m_section, "Other"));
+}
+
+TEST_F(RefusingWinIniTest, SettingsThatCanGoNowhereAreKeptAsAnError) {
+    // A file where the per-user folder would go.
+    test::WriteFile(m_appData.Path() + "\\varloGui", "");
+    EXPECT_FALSE(m_store.WriteValue(m_section, "AutoExec", "1"));
+    EXPECT_EQ("WIN.INI: error 5; " + PerUser() + ": error 3", m_store.SaveError());
+    EXPECT_EQ(0, ReadSettings(m_store, m_section).autoExec);
+}
+
 TEST(PrivateProfile, AFileOfItsOwn) {
     test::CTempFolder folder;
     CProfileStore store(folder.Path() + "\\profile.ini");

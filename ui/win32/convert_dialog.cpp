@@ -55,7 +55,8 @@ bool ModifierKeyDown() {
 
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                                IConversionRunner* runner)
-    : m_ownRunner(m_loop),
+    : m_profile(profile),
+      m_ownRunner(m_loop),
       m_controller(*this, profile, runner != nullptr ? *runner : m_ownRunner),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ICON))),
       m_chooser(chooser),
@@ -401,7 +402,18 @@ void CConvertDialog::OnDestroy() {
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
     ReleaseTaskbar();
-    m_controller.Shutdown();
+    m_controller.Shutdown();  // once, however the window went
+    ShowSaveError();
+}
+
+void CConvertDialog::ShowSaveError() {
+    if (m_profile.SaveError().empty()) {
+        return;
+    }
+    // The window is already hidden: the box stands on its own.
+    m_messageBox(nullptr,
+                 ResourceString(IDS_SAVE_FAILED) + L"\n\n" + AnsiToWide(m_profile.SaveError()),
+                 AnsiToWide(m_controller.Section()), MB_OK | MB_ICONEXCLAMATION);
 }
 
 HWND CConvertDialog::FieldWindow(ConvertField field) const {

@@ -90,11 +90,14 @@ private:
     void CheckJobs();
     void RememberLayout();
     void Browse(FileDialogKind kind);
+    // Says once, as the window closes, that settings were lost because no write could go anywhere.
+    void ShowSaveError();
     HWND FieldWindow(ConvertField field) const;
     // The task bar button's progress, from the last SetProgress.
     void ShowTaskbarProgress();
     void ReleaseTaskbar();
 
+    CProfileStore& m_profile;
     // Before the controller: its conversions watch through them until they end with it.
     CWindowEventLoop m_loop;
     CConversionRunner m_ownRunner;

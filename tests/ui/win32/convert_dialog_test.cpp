@@ -345,20 +345,49 @@ TEST_F(Win32DialogTest, EveryWayOutSavesTheSettingsOnce) {
     }
 }
 
+TEST_F(Win32DialogTest, SettingsThatCannotBeSavedAreReportedOnceAsTheWindowCloses) {
+    Open();
+    EXPECT_TRUE(m_boxes.empty());
+    // A folder in the profile's place refuses every write.
+    ASSERT_TRUE(DeleteFileA(m_store.Path().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(m_store.Path().c_str(), nullptr));
+    std::vector<HWND> owners;
+    m_dialog->SetMessageBox([this, &owners](HWND owner, const std::wstring& text,
+                                            const std::wstring& caption, UINT type) {
+        owners.push_back(owner);
+        m_boxes.push_back({text, caption, type});
+        return IDOK;
+    });
+    m_chooser.answer = "C:\\tools\\conv.exe";
+    Click(IDC_BROWSE_EXEC);  // written at once, and refused
+    EXPECT_TRUE(m_boxes.empty()) << "said as the window closes, not before";
+
+    Click(IDCANCEL);
+    test::PumpMessages(nullptr);
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(Wide("設定を保存できませんでした。次回の起動時には以前の設定に戻ります。\n\n") +
+                  Wide(m_store.Path() + ": error 5"),
+              m_boxes[0].text);
+    EXPECT_EQ(L"varloGui", m_boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), m_boxes[0].type);
+    EXPECT_EQ(nullptr, owners[0]) << "the window is gone from the screen";
+    m_dialog.reset();
+    EXPECT_EQ(1u, m_boxes.size()) << "once";
+}
+
 TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     Open({}, /*autoExec=*/1);
-    // Longer than MAX_PATH as a whole, and Shift-JIS whose trail byte is the separator.
+    // Longer than MAX_PATH as a whole, and characters whose Shift-JIS trail byte is '\\'.
     const std::string deep = "C:\\w\\" + std::string(120, 'a') + "\\" + std::string(120, 'b');
     const std::string name = "\\" + std::string(20, 'x');
-    Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\\x95\x5C.wav"});
+    Drop({"C:\\w\\with blank.wav", deep + name + ".wav", "C:\\w\\表ソ.wav"});
     FinishAll();
     EXPECT_EQ((Strings{"conv|C:\\w\\with blank.wav|C:\\w\\with blank.aac",
                        "conv|" + deep + name + ".wav|" + deep + name + ".aac",
-                       "conv|C:\\w\\\x95\x5C.wav|C:\\w\\\x95\x5C.aac"}),
+                       "conv|C:\\w\\表ソ.wav|C:\\w\\表ソ.aac"}),
               Runs());
-    EXPECT_EQ(
-        "rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\\x95\x5C.wav\r\n",
-        Log());
+    EXPECT_EQ("rec C:\\w\\with blank.wav\r\nrec " + deep + name + ".wav\r\nrec C:\\w\\表ソ.wav\r\n",
+              Log());
 
     // Without auto-convert the first loads and the rest wait for Convert.
     Click(IDC_AUTO);
@@ -370,6 +399,32 @@ TEST_F(Win32DialogTest, DroppedNamesArriveWholeAndQueue) {
     FinishNext();
     EXPECT_EQ("C:\\m\\2.wav", Text(IDC_INPUT));
     EXPECT_EQ(4u, Runs().size());
+}
+
+TEST_F(Win32DialogTest, DroppedNamesOfEveryScriptConvertTheirOwnFile) {
+    ASSERT_EQ(static_cast<UINT>(CP_UTF8), GetACP()) << "the program's manifest is linked in";
+    const std::string folder = test::MakeFolderOfEveryScript(m_folder.Path());
+    WriteExecFile(m_store, "varloGui", TEST_CONVERTER_PATH);
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    Open({}, /*autoExec=*/1, /*realRunner=*/true);
+
+    Strings dropped;
+    std::string log;
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        dropped.push_back(folder + "\\" + name + ".wav");
+        log += name + ".wav -> " + name + ".aac\r\n";
+    }
+    Drop(dropped);
+    ASSERT_TRUE(
+        test::PumpUntil(m_dialog->Handle(), [&] { return !m_dialog->Controller().Busy(); }));
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", nullptr);
+    for (const std::string& input : dropped) {
+        const std::string output = input.substr(0, input.size() - 4) + ".aac";
+        EXPECT_EQ("converted from " + input, test::ReadNamed(output)) << output;
+    }
+    EXPECT_EQ("<missing>", test::ReadNamed(folder + "\\cafe.aac")) << "café is not cafe";
+    EXPECT_EQ(log, m_dialog->GetText(ConvertField::Log));
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 TEST_F(Win32DialogTest, BrowseButtonsHandTheChosenPathToTheController) {

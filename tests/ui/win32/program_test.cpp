@@ -1,5 +1,5 @@
-// varloGui.exe itself, started as the shell starts it: it reads WIN.INI, shows its window, converts
-// the file it was given with a real converter program, and saves its settings when closed.
+// varloGui.exe itself, started as the shell starts it: it reads WIN.INI, converts the file it was
+// given with a real converter program, shows its window, and saves its settings when closed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -53,10 +53,53 @@ std::wstring RemoteText(HWND window) {
 class ProgramTest : public ::testing::Test {
 protected:
     ~ProgramTest() override {
-        WriteProfileStringA("varloGui", nullptr, nullptr);
+        // Whatever failed, the program does not outlive the test.
+        if (m_process.hProcess != nullptr) {
+            TerminateProcess(m_process.hProcess, 1);
+            CloseHandle(m_process.hThread);
+            CloseHandle(m_process.hProcess);
+        }
+        WriteProfileStringA(m_section.c_str(), nullptr, nullptr);
         SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", nullptr);
     }
+
+    // Starts varloGui.exe with the command line, in the test's folder; its window, or nullptr.
+    HWND Start(std::string commandLine) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            m_folder.Path().c_str(), &startup, &m_process)) {
+            ADD_FAILURE() << "cannot start " << commandLine;
+            return nullptr;
+        }
+        const HWND window = WaitForWindow(m_process.dwProcessId);
+        if (window == nullptr) {
+            TerminateProcess(m_process.hProcess, 1);
+        }
+        return window;
+    }
+
+    // Closes the window from outside and waits for the program's end.
+    void Close(HWND window) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_process.hProcess, 10000));
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+        m_process = {};
+    }
+
+    // The window shows first, then converts: waits until its log holds `text`.
+    static bool LogComes(HWND window, const std::wstring& text) {
+        const HWND log = GetDlgItem(window, IDC_LOG);
+        for (int tries = 0; tries < 500 && RemoteText(log) != text; ++tries) {
+            Sleep(20);
+        }
+        return RemoteText(log) == text;
+    }
+
     test::CTempFolder m_folder;
+    std::string m_section = "varloGui";
+    PROCESS_INFORMATION m_process{};
 };
 
 TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
@@ -66,49 +109,56 @@ TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
     WriteProfileStringA("varloGui", "AutoExec", "1");
     SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
 
-    std::string commandLine = "\"" + kProgram + "\" \"" + input + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               m_folder.Path().c_str(), &startup, &process));
-    // Whatever fails below, the program does not outlive the test.
-    struct Ender {
-        PROCESS_INFORMATION& process;
-        ~Ender() {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process.hProcess, 1);
-            }
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-    } ender{process};
-    const HWND window = WaitForWindow(process.dwProcessId);
+    const HWND window = Start("\"" + kProgram + "\" \"" + input + "\"");
     ASSERT_NE(nullptr, window) << "no window showed";
 
     // The window shows, then converts: in Japanese, with the conversion in its log.
-    const HWND log = GetDlgItem(window, IDC_LOG);
-    for (int tries = 0; tries < 500 && RemoteText(log).empty(); ++tries) {
-        Sleep(20);
-    }
+    EXPECT_TRUE(LogComes(window, L"take one.wav -> take one.aac\r\n"));
     EXPECT_EQ(L"varloGui", RemoteText(window));
     EXPECT_EQ(test::Wide("変換"), RemoteText(GetDlgItem(window, IDOK)));
     EXPECT_EQ(test::Wide("自動変換"), RemoteText(GetDlgItem(window, IDC_AUTO)));
     EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(window, IDC_AUTO), BM_GETCHECK, 0, 0));
     const std::string output = m_folder.Path() + "\\take one.aac";
-    EXPECT_EQ(L"take one.wav -> take one.aac\r\n", RemoteText(log));
     EXPECT_EQ("converted from " + input, test::ReadFile(output));
 
     // Closed from outside, it saves what the window holds and ends.
     SendMessageA(GetDlgItem(window, IDC_AUTO), BM_SETCHECK, BST_UNCHECKED, 0);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 10000));
+    Close(window);
     EXPECT_EQ(0u, GetProfileIntA("varloGui", "AutoExec", 7));
     char converter[1024] = {};
     GetProfileStringA("varloGui", "ExecFile", "", converter, sizeof converter);
     EXPECT_EQ(kConverter, converter);
     EXPECT_FALSE(PathExists(m_folder.Path() + "\\varloGuiErr0.tmp")) << "no capture left";
     EXPECT_FALSE(PathExists(m_folder.Path() + "\\varloGuiOut0.tmp"));
+}
+
+TEST_F(ProgramTest, ConvertsNamesOfEveryScriptGivenOnItsCommandLine) {
+    // A copy of its own, so that its section of WIN.INI is its own while other tests run.
+    m_section = "varloGuiScripts";
+    const std::string program = m_folder.Path() + "\\" + m_section + ".exe";
+    ASSERT_TRUE(CopyFileA(kProgram.c_str(), program.c_str(), FALSE));
+    const std::string folder = test::MakeFolderOfEveryScript(m_folder.Path());
+    WriteProfileStringA(m_section.c_str(), "ExecFile", kConverter.c_str());
+    WriteProfileStringA(m_section.c_str(), "AutoExec", "1");
+    SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+
+    std::string commandLine = "\"" + program + "\"";
+    std::wstring log;
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        commandLine += " \"" + folder + "\\" + name + ".wav\"";
+        log += test::Wide(name + ".wav -> " + name + ".aac\r\n");
+    }
+    const HWND window = Start(commandLine);
+    ASSERT_NE(nullptr, window) << "no window showed";
+    EXPECT_TRUE(LogComes(window, log));
+    Close(window);
+
+    for (const std::string& name : test::kNamesOfEveryScript) {
+        EXPECT_EQ("converted from " + folder + "\\" + name + ".wav",
+                  test::ReadNamed(folder + "\\" + name + ".aac"))
+            << name;
+    }
+    EXPECT_EQ("<missing>", test::ReadNamed(folder + "\\cafe.aac")) << "café is not cafe";
 }
 
 }  // namespace

@@ -26,6 +26,49 @@ inline std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+// Names in several scripts, each its own file: é (best-fit "e" in an ANSI code page), Hangul,
+// an emoji beyond the BMP, and two characters whose Shift-JIS trail byte is '\\'.
+inline const std::vector<std::string> kNamesOfEveryScript = {"café", "한글", "🎵", "表ソ"};
+
+// Writes a file named in UTF-8, whatever the code page.
+inline void WriteNamed(const std::string& path, const std::string& bytes) {
+    const HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// The bytes of a file named in UTF-8, or "<missing>".
+inline std::string ReadNamed(const std::string& path) {
+    const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "<missing>";
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+// A folder for names of every script, under `parent`: its own name ends in a character whose
+// last UTF-8 byte must not take the separator after it along.
+inline std::string MakeFolderOfEveryScript(const std::string& parent) {
+    const std::string folder = parent + "\\dossier é";
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    WriteNamed(folder + "\\cafe.wav", "RIFF cafe");
+    for (const std::string& name : kNamesOfEveryScript) {
+        WriteNamed(folder + "\\" + name + ".wav", "RIFF " + name);
+    }
+    return folder;
+}
+
 inline std::wstring WindowTextW(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
@@ -77,22 +120,20 @@ inline bool PumpUntil(HWND dialog, const std::function<bool()>& done, DWORD limi
     }
 }
 
-// A drop of ANSI names as the shell hands it over: a DROPFILES header, then each name ended by a
-// NUL, then one more NUL. The window that takes it frees it.
+// A drop as the shell hands it over: a DROPFILES header, then each name in UTF-16 ended by a NUL,
+// then one more NUL. The names are given in UTF-8. The window that takes it frees it.
 inline HDROP MakeDrop(const std::vector<std::string>& names) {
-    std::size_t size = sizeof(DROPFILES) + 1;
+    std::wstring list;
     for (const std::string& name : names) {
-        size += name.size() + 1;
+        list += Wide(name) + L'\0';
     }
-    const HGLOBAL memory = GlobalAlloc(GHND, size);
+    list += L'\0';
+    const std::size_t bytes = list.size() * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* at = reinterpret_cast<char*>(header + 1);
-    for (const std::string& name : names) {
-        std::memcpy(at, name.c_str(), name.size() + 1);
-        at += name.size() + 1;
-    }
+    header->fWide = TRUE;
+    std::memcpy(header + 1, list.data(), bytes);
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
