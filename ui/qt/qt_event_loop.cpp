@@ -50,6 +50,8 @@ std::unique_ptr<IEventLoop::IWatch> CQtEventLoop::After(std::chrono::millisecond
                                                         Callback due) {
     auto* timer = new QTimer;
     timer->setSingleShot(true);
+    // A coarse timer may fire 5% early or late: a stop's grace would wander by 100 ms.
+    timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer, &QTimer::timeout, timer, [due = std::move(due)]() mutable {
         Callback call = std::move(due);
         due = nullptr;
