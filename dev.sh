@@ -5,7 +5,7 @@
 #                             Windows build's under Wine
 #   ./dev.sh build            build only
 #   ./dev.sh windows          cross-build varloGui.exe (build/windows/ui/win32/varloGui.exe)
-#   ./dev.sh bench            build and run the benchmarks
+#   ./dev.sh bench [NAME...]  build and run the benchmarks (real audio, minutes: bench audio)
 # Packages are installed with apt only when missing (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -72,8 +72,12 @@ case "$command" in
         ;;
     windows) install_missing && build windows ;;
     bench)
-        install_missing && build
-        build/default/bench/converter_run_bench "$@"
+        install_missing
+        cmake --preset default -DVARLO_BUILD_BENCH=ON >/dev/null
+        cmake --build --preset default --target varlo_bench
+        # Later builds of the preset leave the benchmarks out again.
+        cmake --preset default -DVARLO_BUILD_BENCH=OFF >/dev/null
+        build/default/bench/varlo_bench "$@"
         ;;
     *)
         sed -n '2,9p' "$0" >&2
