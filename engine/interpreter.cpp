@@ -2,6 +2,19 @@
 
 namespace varlo {
 
+CConverterProcess::CConverterProcess() : m_state(NewState()) {}
+
+// A converter still running when its owner goes is ended with everything it started.
+CConverterProcess::~CConverterProcess() {
+    if (Running()) {
+        Kill();
+        Wait();
+    }
+}
+
+CConverterProcess::CConverterProcess(CConverterProcess&&) noexcept = default;
+CConverterProcess& CConverterProcess::operator=(CConverterProcess&&) noexcept = default;
+
 std::vector<std::string> SplitConverterWords(std::string_view converter) {
     std::vector<std::string> words;
     std::string word;

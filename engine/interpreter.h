@@ -59,7 +59,13 @@ public:
 private:
     friend CStatus StartConverter(const std::string&, const std::string&, const std::string&,
                                   CaptureHandles, CConverterProcess&);
-    std::unique_ptr<State> m_state;
+    // The state is the platform's; with its own deleter the rest of the class is common.
+    struct StateDeleter {
+        void operator()(State* state) const;
+    };
+    static State* NewState();
+
+    std::unique_ptr<State, StateDeleter> m_state;
 };
 
 // The converter text cut into words: blanks (space or tab) separate words, double quotes group

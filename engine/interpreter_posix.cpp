@@ -123,17 +123,13 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
 
 }  // namespace
 
-CConverterProcess::CConverterProcess() : m_state(std::make_unique<State>()) {}
-
-CConverterProcess::~CConverterProcess() {
-    if (Running()) {
-        Kill();
-        Wait();
-    }
+CConverterProcess::State* CConverterProcess::NewState() {
+    return new State;
 }
 
-CConverterProcess::CConverterProcess(CConverterProcess&&) noexcept = default;
-CConverterProcess& CConverterProcess::operator=(CConverterProcess&&) noexcept = default;
+void CConverterProcess::StateDeleter::operator()(State* state) const {
+    delete state;
+}
 
 bool CConverterProcess::Running() const {
     return m_state && m_state->pid > 0 && !m_state->end;

@@ -197,17 +197,13 @@ DWORD Launch(const Command& command, CaptureHandles captures, CConverterProcess:
 
 }  // namespace
 
-CConverterProcess::CConverterProcess() : m_state(std::make_unique<State>()) {}
-
-CConverterProcess::~CConverterProcess() {
-    if (Running()) {
-        Kill();
-        Wait();
-    }
+CConverterProcess::State* CConverterProcess::NewState() {
+    return new State;
 }
 
-CConverterProcess::CConverterProcess(CConverterProcess&&) noexcept = default;
-CConverterProcess& CConverterProcess::operator=(CConverterProcess&&) noexcept = default;
+void CConverterProcess::StateDeleter::operator()(State* state) const {
+    delete state;
+}
 
 bool CConverterProcess::Running() const {
     return m_state && m_state->process.Valid() && !m_state->end;

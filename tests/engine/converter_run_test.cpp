@@ -12,6 +12,7 @@
 
 #include "engine/capture_file.h"
 #include "engine/path_parts.h"
+#include "run_record.h"
 #include "temp_folder.h"
 
 namespace varlo {
@@ -22,15 +23,6 @@ using Names = std::set<std::string>;
 
 const std::string kFake = FAKE_CONVERTER_PATH;
 const std::string kNotStarted = "変換プログラムを起動できませんでした。\r\n";
-
-// The record of one run, which must not be abandoned.
-std::string RecordOf(const std::string& converter, const std::string& input,
-                     const std::string& output) {
-    std::string record;
-    const CStatus status = RunConverter(converter, input, output, record);
-    EXPECT_TRUE(status.Ok()) << status.Message();
-    return record;
-}
 
 // What the fake converter saw when it ran.
 struct Seen {
@@ -89,7 +81,7 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
     const std::string input = Here("song.wav");
     const std::string output = Here("song.aac");
 
-    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", RecordOf(kFake, input, output));
+    EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", test::RecordOf(kFake, input, output));
 
     Seen seen = Report();
     EXPECT_EQ((std::vector<std::string>{kFake, input, output}), seen.argv);
@@ -103,13 +95,13 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
 TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {
     Prints("one\r\ntwo\rstill two\n\nnul\0inside\nlast\x1Aignored\n"s, "\xff\xfe bytes\r\n");
     EXPECT_EQ("a -> b\r\n\xff\xfe bytes\r\none\r\ntwo\rstill two\r\n\r\nnul\0inside\r\nlast\r\n"s,
-              RecordOf(kFake, "a", "b"));
+              test::RecordOf(kFake, "a", "b"));
 }
 
 TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
-    EXPECT_EQ("take1 -> take1.aac\r\n", RecordOf(kFake, "/wav/take1", "/wav/take1.aac"));
-    EXPECT_EQ("a.b.wav -> x.aac\r\n", RecordOf(kFake, "/w/a.b.wav", "x.aac"));
-    EXPECT_EQ(" -> \r\n", RecordOf(kFake, "", ""));
+    EXPECT_EQ("take1 -> take1.aac\r\n", test::RecordOf(kFake, "/wav/take1", "/wav/take1.aac"));
+    EXPECT_EQ("a.b.wav -> x.aac\r\n", test::RecordOf(kFake, "/w/a.b.wav", "x.aac"));
+    EXPECT_EQ(" -> \r\n", test::RecordOf(kFake, "", ""));
     EXPECT_EQ((std::vector<std::string>{kFake, "", ""}), Report().argv)
         << "empty paths are passed on as empty arguments";
 }
@@ -117,7 +109,7 @@ TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
 TEST_F(ConverterRunTest, CaptureNamesSkipExistingFiles) {
     test::WriteFile("varloGui0.tmp", "keep 0");
     test::WriteFile("varloGui1.tmp", "keep 1");
-    RecordOf(kFake, "a.wav", "a.aac");
+    test::RecordOf(kFake, "a.wav", "a.aac");
     EXPECT_EQ(Here("varloGui2.tmp"), Report().stdoutTarget);
     EXPECT_EQ(Here("varloGuiErr0.tmp"), Report().stderrTarget);
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
@@ -133,7 +125,7 @@ TEST_F(ConverterRunTest, WithAllHundredNamesTakenNumber99IsOverwrittenAndRemoved
     }
     Prints("new\n");
 
-    EXPECT_EQ("a -> b\r\nnew\r\n", RecordOf(kFake, "a", "b")) << "old content is gone";
+    EXPECT_EQ("a -> b\r\nnew\r\n", test::RecordOf(kFake, "a", "b")) << "old content is gone";
     EXPECT_EQ(Here("varloGui99.tmp"), Report().stdoutTarget);
     before.erase("varloGui99.tmp");
     EXPECT_EQ(before, m_folder.Names());
@@ -151,7 +143,7 @@ TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
     for (const auto& b : behaviours) {
         SCOPED_TRACE(std::string(b.variable) + "=" + b.value);
         ::setenv(b.variable, b.value, 1);
-        const std::string record = RecordOf(kFake, "a", "b");
+        const std::string record = test::RecordOf(kFake, "a", "b");
         ::unsetenv(b.variable);
         EXPECT_EQ(0u, record.find("a -> b\r\nerr\r\n" + std::string(99, 'x') + "\r\n"));
         EXPECT_EQ(Names{}, m_folder.Names());
@@ -173,14 +165,14 @@ TEST_F(ConverterRunTest, MissingConverterIsReportedUnderTheHeader) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ("a.wav -> a.aac\r\n" + c.line + "\r\n" + kNotStarted,
-                  RecordOf(c.converter, "a.wav", "a.aac"))
+                  test::RecordOf(c.converter, "a.wav", "a.aac"))
             << "converter: [" << c.converter << "]";
         EXPECT_EQ(Names{"folder"}, m_folder.Names());
     }
 }
 
 TEST_F(ConverterRunTest, ConverterTextCarriesLeadingArguments) {
-    RecordOf(kFake + " -nostdin  -y\t-i", "in.wav", "out.aac");
+    test::RecordOf(kFake + " -nostdin  -y\t-i", "in.wav", "out.aac");
     EXPECT_EQ((std::vector<std::string>{kFake, "-nostdin", "-y", "-i", "in.wav", "out.aac"}),
               Report().argv);
 
@@ -188,7 +180,7 @@ TEST_F(ConverterRunTest, ConverterTextCarriesLeadingArguments) {
     ASSERT_TRUE(std::filesystem::create_directory(m_controls.Path() + "/my conv"));
     const std::string program = m_controls.Path() + "/my conv/fake conv";
     ASSERT_EQ(0, ::symlink(kFake.c_str(), program.c_str()));
-    RecordOf("\"" + program + "\" -q \"two words\" \"\"", "in.wav", "out.aac");
+    test::RecordOf("\"" + program + "\" -q \"two words\" \"\"", "in.wav", "out.aac");
     EXPECT_EQ((std::vector<std::string>{program, "-q", "two words", "", "in.wav", "out.aac"}),
               Report().argv);
 }
@@ -201,9 +193,9 @@ TEST_F(ConverterRunTest, BareProgramNameIsLookedUpAlongPathOnly) {
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", ("/nonexistent:" + bin).c_str(), 1);
 
-    const std::string found = RecordOf("fakeconv", "a", "b");
+    const std::string found = test::RecordOf("fakeconv", "a", "b");
     const bool ranFromPath = Ran();
-    const std::string notFound = RecordOf("localconv", "a", "b");
+    const std::string notFound = test::RecordOf("localconv", "a", "b");
     ::setenv("PATH", savedPath.c_str(), 1);
 
     EXPECT_EQ("a -> b\r\n", found);
@@ -239,7 +231,7 @@ TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
     };
     for (const std::string& name : names) {
         const std::string output = name + ".aac";
-        RecordOf(kFake, name, output);
+        test::RecordOf(kFake, name, output);
         std::vector<std::string> argv = Report().argv;
         ASSERT_EQ(3u, argv.size()) << name;
         // A leading '-' is shielded from option parsing; every other byte arrives as it is.
@@ -253,18 +245,18 @@ TEST_F(ConverterRunTest, HostileNamesReachTheConverterByteForByte) {
 
 TEST_F(ConverterRunTest, NameWithALeadingDashIsNeverTakenForAnOption) {
     EXPECT_EQ("-leading.wav -> -leading.aac\r\n",
-              RecordOf(kFake, "-leading.wav", "-leading.aac"))
+              test::RecordOf(kFake, "-leading.wav", "-leading.aac"))
         << "the header keeps the names as given";
     EXPECT_EQ((std::vector<std::string>{kFake, "./-leading.wav", "./-leading.aac"}), Report().argv);
 
     // A full path cannot look like an option and stays as it is.
-    RecordOf(kFake, "/a/-b.wav", "/a/-b.aac");
+    test::RecordOf(kFake, "/a/-b.wav", "/a/-b.aac");
     EXPECT_EQ((std::vector<std::string>{kFake, "/a/-b.wav", "/a/-b.aac"}), Report().argv);
 }
 
 TEST_F(ConverterRunTest, NulByteInAPathIsRefusedNotCut) {
     EXPECT_EQ("a\0b.wav -> b.aac\r\n"s + kFake + ": Invalid argument\r\n" + kNotStarted,
-              RecordOf(kFake, "a\0b.wav"s, "b.aac"));
+              test::RecordOf(kFake, "a\0b.wav"s, "b.aac"));
     EXPECT_FALSE(Ran()) << "the converter must not see a shortened name";
     EXPECT_EQ(Names{}, m_folder.Names());
 }
@@ -275,7 +267,7 @@ TEST_F(ConverterRunTest, CaptureThatCannotBeCreatedIsReportedAndNothingRuns) {
         ASSERT_EQ(0, ::mkdir(("varloGui" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
     EXPECT_EQ("a -> b\r\nvarloGui99.tmp: Is a directory\r\n" + kNotStarted,
-              RecordOf(kFake, "a", "b"));
+              test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_EQ(100u, m_folder.Names().size());
 }
@@ -285,7 +277,7 @@ TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
         ASSERT_EQ(0, ::mkdir(("varloGuiErr" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
     EXPECT_EQ("a -> b\r\nvarloGuiErr99.tmp: Is a directory\r\n" + kNotStarted,
-              RecordOf(kFake, "a", "b"));
+              test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_FALSE(PathExists("varloGui0.tmp"));
 }
@@ -293,7 +285,7 @@ TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
 TEST_F(ConverterRunTest, CurrentFolderThatIsGoneIsReported) {
     ASSERT_EQ(0, ::rmdir(m_folder.Path().c_str()));
     EXPECT_EQ("a -> b\r\nvarloGui0.tmp: No such file or directory\r\n" + kNotStarted,
-              RecordOf(kFake, "a", "b"));
+              test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
 }
 
@@ -307,7 +299,7 @@ TEST_F(ConverterRunTest, ReadOnlyCurrentFolderIsReported) {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
             ::_exit(2);
         }
-        const std::string record = RecordOf(kFake, "a", "b");
+        const std::string record = test::RecordOf(kFake, "a", "b");
         ::_exit(record == "a -> b\r\nvarloGui0.tmp: Permission denied\r\n" + kNotStarted ? 0 : 1);
     }
     int status = 0;
@@ -374,7 +366,7 @@ TEST_F(ConverterRunTest, TwoCopiesInOneFolderNeverShareACapture) {
         test::WriteFile(says, marker + "\n");
         ::setenv("FAKE_STDOUT_FILE", says.c_str(), 1);
         for (int i = 0; i < kRuns; ++i) {
-            if (RecordOf(kFake, "a", "b") != "a -> b\r\n" + marker + "\r\n") {
+            if (test::RecordOf(kFake, "a", "b") != "a -> b\r\n" + marker + "\r\n") {
                 return false;
             }
         }

@@ -18,6 +18,7 @@
 #include "engine/native_text.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
+#include "run_record.h"
 #include "temp_folder.h"
 
 namespace varlo {
@@ -28,15 +29,6 @@ using Names = std::set<std::string>;
 
 const std::string kConverter = TEST_CONVERTER_PATH;
 const std::string kNotStarted = NativeText("変換プログラムを起動できませんでした。") + "\r\n";
-
-// The record of one run, which must not be abandoned.
-std::string RecordOf(const std::string& converter, const std::string& input,
-                     const std::string& output) {
-    std::string record;
-    const CStatus status = RunConverter(converter, input, output, record);
-    EXPECT_TRUE(status.Ok()) << status.Message();
-    return record;
-}
 
 // Checks `condition` until it holds or ten seconds have passed.
 bool WaitUntil(const std::function<bool()>& condition) {
@@ -123,7 +115,7 @@ TEST_F(ConverterRunWin32Test, CodePageIs932) {
 TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
     Prints("A\r\nB", "E\r\n");
     EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n",
-              RecordOf(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
+              test::RecordOf(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
     EXPECT_EQ((Strings{"C:\\wav\\song.wav", "C:\\wav\\song.aac"}), Arguments());
     EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may remain";
 }
@@ -147,7 +139,7 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
         "",
     };
     for (const std::string& name : names) {
-        RecordOf(kConverter + " -x", name, name + ".aac");
+        test::RecordOf(kConverter + " -x", name, name + ".aac");
         // A leading '-' is shielded from option parsing; every other byte arrives as it is.
         const std::string shield = name.starts_with('-') ? ".\\" : "";
         EXPECT_EQ((Strings{"-x", shield + name, shield + name + ".aac"}), Arguments()) << name;
@@ -158,9 +150,9 @@ TEST_F(ConverterRunWin32Test, NamesReachTheConverterWhateverTheyHold) {
 
 TEST_F(ConverterRunWin32Test, ConverterGetsExactlyTheWordsOfItsText) {
     // Blanks around the text or between words never make an argument of their own.
-    RecordOf("  " + kConverter + "   -x  \"a b\" \"\"  ", "in.wav", "out.aac");
+    test::RecordOf("  " + kConverter + "   -x  \"a b\" \"\"  ", "in.wav", "out.aac");
     EXPECT_EQ((Strings{"-x", "a b", "", "in.wav", "out.aac"}), Arguments());
-    RecordOf("\t\"" + kConverter + "\"\t", "in.wav", "out.aac");
+    test::RecordOf("\t\"" + kConverter + "\"\t", "in.wav", "out.aac");
     EXPECT_EQ((Strings{"in.wav", "out.aac"}), Arguments());
 }
 
@@ -168,8 +160,8 @@ TEST_F(ConverterRunWin32Test, EnvironmentNamesInTheConverterTextAreExpanded) {
     const std::size_t slash = kConverter.find_last_of("/\\");
     SetEnvironmentVariableA("VARLO_TEST_TOOLS", kConverter.substr(0, slash).c_str());
     SetEnvironmentVariableA("VARLO_TEST_FLAG", "-q");
-    RecordOf("%VARLO_TEST_TOOLS%" + kConverter.substr(slash) + " %VARLO_TEST_FLAG%",
-                 "%VARLO_TEST_FLAG%.wav", "b.aac");
+    test::RecordOf("%VARLO_TEST_TOOLS%" + kConverter.substr(slash) + " %VARLO_TEST_FLAG%",
+                   "%VARLO_TEST_FLAG%.wav", "b.aac");
     EXPECT_EQ((Strings{"-q", "%VARLO_TEST_FLAG%.wav", "b.aac"}), Arguments())
         << "the text is expanded, file names never";
     SetEnvironmentVariableA("VARLO_TEST_TOOLS", nullptr);
@@ -178,26 +170,26 @@ TEST_F(ConverterRunWin32Test, EnvironmentNamesInTheConverterTextAreExpanded) {
     // An unknown name stays as written, as the interpreter leaves it.
     EXPECT_EQ("a.wav -> a.aac\r\n%VARLO_NO_SUCH%\\conv.exe: " +
                   SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n" + kNotStarted,
-              RecordOf("%VARLO_NO_SUCH%\\conv.exe", "a.wav", "a.aac"));
+              test::RecordOf("%VARLO_NO_SUCH%\\conv.exe", "a.wav", "a.aac"));
 }
 
 TEST_F(ConverterRunWin32Test, MissingConverterIsReportedUnderTheHeader) {
     const std::string notFound = SystemErrorText(ERROR_FILE_NOT_FOUND);
     EXPECT_EQ("a.wav -> a.aac\r\nvarlo-no-such.exe: " + notFound + "\r\n" + kNotStarted,
-              RecordOf("varlo-no-such.exe", "a.wav", "a.aac"));
+              test::RecordOf("varlo-no-such.exe", "a.wav", "a.aac"));
     EXPECT_EQ("a.wav -> a.aac\r\nvarlo: " + notFound + "\r\n" + kNotStarted,
-              RecordOf("varlo -y", "a.wav", "a.aac"));
+              test::RecordOf("varlo -y", "a.wav", "a.aac"));
     EXPECT_EQ("a.wav -> a.aac\r\n\"\": " + notFound + "\r\n" + kNotStarted,
-              RecordOf("", "a.wav", "a.aac"));
+              test::RecordOf("", "a.wav", "a.aac"));
     EXPECT_EQ(Names{}, m_folder.Names());
 }
 
 TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNamesOnly) {
     test::WriteFile("conv.bat", "@echo off\r\necho in=%1\r\necho out=%2\r\n");
     EXPECT_EQ("a b.wav -> a b.aac\r\nin=\"C:\\w\\a b.wav\"\r\nout=\"C:\\w\\a b.aac\"\r\n",
-              RecordOf("conv.bat", "C:\\w\\a b.wav", "C:\\w\\a b.aac"));
+              test::RecordOf("conv.bat", "C:\\w\\a b.wav", "C:\\w\\a b.aac"));
     EXPECT_EQ("x&y.wav -> x&y.aac\r\nin=\"x&y.wav\"\r\nout=\"x&y.aac\"\r\n",
-              RecordOf("conv", "x&y.wav", "x&y.aac"))
+              test::RecordOf("conv", "x&y.wav", "x&y.aac"))
         << "found as conv.bat, & stays inside its name";
 
     // %NAME% would be expanded by the interpreter: the name is not handed over.
@@ -205,7 +197,7 @@ TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNam
         "%USERPROFILE%.wav -> %USERPROFILE%.aac\r\n%USERPROFILE%.wav: a name holding % or \" "
         "cannot be given to a batch file\r\n" +
             kNotStarted,
-        RecordOf("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
+        test::RecordOf("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
     EXPECT_EQ(Names{"conv.bat"}, m_folder.Names());
 }
 
@@ -213,14 +205,14 @@ TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) 
     test::WriteFile("varloGui0.tmp", "keep");
     test::WriteFile("varloGui1.tmp", "keep");
     Prints("", "");
-    RecordOf(kConverter, "a", "b");
+    test::RecordOf(kConverter, "a", "b");
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
 
     for (int n = 2; n <= 99; ++n) {
         test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
     }
     Prints("new\n", "");
-    EXPECT_EQ("a -> b\r\nnew\r\n", RecordOf(kConverter, "a", "b"));
+    EXPECT_EQ("a -> b\r\nnew\r\n", test::RecordOf(kConverter, "a", "b"));
     EXPECT_FALSE(PathExists("varloGui99.tmp")) << "number 99 is used, then removed";
     EXPECT_EQ(99u, m_folder.Names().size());
 
@@ -232,7 +224,7 @@ TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) 
     // why and that the converter did not start.
     ASSERT_TRUE(std::filesystem::create_directory("varloGui99.tmp"));
     DeleteFileA(ReportPath().c_str());
-    const std::string record = RecordOf(kConverter, "a", "b");
+    const std::string record = test::RecordOf(kConverter, "a", "b");
     EXPECT_EQ(0u, record.find("a -> b\r\nvarloGui99.tmp: ")) << record;
     EXPECT_EQ(record.size() - kNotStarted.size(), record.rfind(kNotStarted)) << record;
     EXPECT_TRUE(Arguments().empty()) << "the converter did not run";
@@ -255,7 +247,7 @@ TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
     EXPECT_EQ(name + "(1).aac", ProposeOutputPath(name + ".wav"));
     Prints("", "");
     EXPECT_EQ(name + ".wav -> " + name + "(1).aac\r\n",
-              RecordOf(kConverter, name + ".wav", name + "(1).aac"));
+              test::RecordOf(kConverter, name + ".wav", name + "(1).aac"));
 }
 
 TEST_F(ConverterRunWin32Test, LongFoldersAreNeverCut) {
@@ -285,7 +277,7 @@ TEST_F(ConverterRunWin32Test, ACrashedConverterSaysSoAtTheEndOfItsRecord) {
         "a -> b\r\nout\r\n" +
             NativeText("変換プログラムが終了コード 3221225477 (0xC0000005) で終了しました。") +
             "\r\n",
-        RecordOf(kConverter, "a", "b"));
+        test::RecordOf(kConverter, "a", "b"));
     EXPECT_EQ(Names{}, m_folder.Names());
 }
 

@@ -1,0 +1,21 @@
+// Running the converter once in a test, for its record.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/converter_run.h"
+
+namespace varlo::test {
+
+// The record of one run, which must not be abandoned.
+inline std::string RecordOf(const std::string& converter, const std::string& input,
+                            const std::string& output) {
+    std::string record;
+    const CStatus status = RunConverter(converter, input, output, record);
+    EXPECT_TRUE(status.Ok()) << status.Message();
+    return record;
+}
+
+}  // namespace varlo::test
