@@ -240,7 +240,7 @@ void CConvertController::EndSession() {
         m_closeWhenIdle = false;
         Stop();
         for (Conversion& conversion : m_conversions) {
-            if (!conversion.ended) {
+            if (!conversion.ended && conversion.running != nullptr) {
                 conversion.running->StopNow();
             }
         }
@@ -293,10 +293,20 @@ void CConvertController::StartConversion() {
     m_conversions.push_back({output, nullptr, false, {}, {}});
     ++m_started;
     // The end may be reported before Start returns; inside an operation it only marks the entry.
-    std::unique_ptr<IRunningConversion> running = m_runner.Start(
-        converter, input, output, [this, number](CStatus status, std::string record) {
-            OnFinished(number, std::move(status), std::move(record));
-        });
+    std::unique_ptr<IRunningConversion> running;
+    try {
+        running = m_runner.Start(converter, input, output,
+                                 [this, number](CStatus status, std::string record) {
+                                     OnFinished(number, std::move(status), std::move(record));
+                                 });
+    } catch (...) {
+        // Nothing runs: the entry ends here, and the failure is told in its turn.
+        Conversion& failed = m_conversions[number - m_firstNumber];
+        failed.ended = true;
+        failed.status = StatusFromCurrentException();
+        m_again = true;
+        return;
+    }
     m_conversions[number - m_firstNumber].running = std::move(running);
 }
 
@@ -335,7 +345,7 @@ void CConvertController::Stop() {
     m_chain = false;
     m_queue.clear();
     for (Conversion& conversion : m_conversions) {
-        if (!conversion.ended) {
+        if (!conversion.ended && conversion.running != nullptr) {
             conversion.running->Stop();
         }
     }

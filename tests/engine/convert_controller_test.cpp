@@ -423,6 +423,21 @@ TEST_F(ConvertControllerChainTest, FailuresAreShownAndTheWindowGoesOn) {
     controller.ConvertClicked();
     m_runner.End(1, CStatus::Unexpected("メモリが不足しています。"));
     EXPECT_EQ(2u, view.errors.size());
+
+    // And so is a runner that cannot start one at all; the window is not left busy.
+    class CBrokenRunner : public IConversionRunner {
+        std::unique_ptr<IRunningConversion> Start(const std::string&, const std::string&,
+                                                  const std::string&, ConversionFinished) override {
+            throw std::bad_alloc();
+        }
+    } broken;
+    CConvertController another(view, m_store, broken);
+    another.SetArguments({"varloGui"});
+    another.Start();
+    another.ConvertClicked();
+    EXPECT_EQ(3u, view.errors.size());
+    EXPECT_FALSE(another.Busy());
+    EXPECT_TRUE(another.RequestClose());
 }
 
 TEST_F(ConvertControllerChainTest, SeveralAtOnceKeepQueueOrderAndTheirLimit) {
