@@ -23,4 +23,18 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         "$wineserver" -w
     fi
 ) 9>"$WINEPREFIX.lock"
-exec "$wine" "$@"
+# Under a heavy parallel load the Wine server itself now and then goes away mid-test ("wine client
+# error"): that says nothing of the program, so the program runs once more. Any other failure is
+# the program's own and stands.
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+set +e
+"$wine" "$@" 2>"$errors"
+status=$?
+cat "$errors" >&2
+if [ "$status" -ne 0 ] && grep -q 'wine client error' "$errors"; then
+    echo "wine-run.sh: the Wine server went away; running $1 once more" >&2
+    "$wine" "$@"
+    status=$?
+fi
+exit "$status"
