@@ -11,6 +11,15 @@ namespace {
 
 constexpr int kLastCaptureNumber = 99;
 
+// The pattern with its "%d" replaced by n in decimal.
+std::string FormatCaptureName(std::string_view pattern, int n) {
+    std::string name(pattern);
+    if (std::size_t at = name.find("%d"); at != std::string::npos) {
+        name.replace(at, 2, std::to_string(n));
+    }
+    return name;
+}
+
 // Creates the first free capture of the pattern. Names are tested first; a name that another
 // copy of the program (or another conversion of this one) creates between the test and our
 // creation is skipped, so no two ever share a capture. Number 99 is used even when it exists.
@@ -58,14 +67,6 @@ std::string Formatted(const char* utf8Format, const std::string& value) {
 }
 
 }  // namespace
-
-std::string FormatCaptureName(std::string_view pattern, int n) {
-    std::string name(pattern);
-    if (std::size_t at = name.find("%d"); at != std::string::npos) {
-        name.replace(at, 2, std::to_string(n));
-    }
-    return name;
-}
 
 std::string RecordHeader(std::string_view input, std::string_view output) {
     return FileName(input) + " -> " + FileName(output) + "\r\n";

@@ -15,9 +15,6 @@ namespace varlo {
 inline constexpr std::string_view kOutputCapturePattern = "varloGui%d.tmp";
 inline constexpr std::string_view kErrorCapturePattern = "varloGuiErr%d.tmp";
 
-// The pattern with its "%d" replaced by n in decimal.
-std::string FormatCaptureName(std::string_view pattern, int n);
-
 // "base.ext -> base.ext\r\n" for the input and output paths, without drive or folder.
 std::string RecordHeader(std::string_view input, std::string_view output);
 

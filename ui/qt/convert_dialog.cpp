@@ -23,6 +23,7 @@
 #include "dialog_units.h"
 #include "res/resource.h"
 #include "text_boundary.h"
+#include "ui/window_layout.h"
 #include "uri_list.h"
 #include "window_style.h"
 
@@ -53,28 +54,6 @@ constexpr int kTemplateHeight = 144;
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-// How a control follows the window when it grows: the log takes all the room there is, the
-// fields take the width, and what stands to their right moves with the right edge.
-enum class Anchor { Fixed, Right, Stretch, Fill };
-
-Anchor AnchorOf(int id) {
-    switch (id) {
-        case IDC_LOG:
-            return Anchor::Fill;
-        case IDC_INPUT:
-        case IDC_OUTPUT:
-        case IDC_EXEC:
-            return Anchor::Stretch;
-        case IDC_BROWSE_INPUT:
-        case IDC_BROWSE_OUTPUT:
-        case IDC_BROWSE_EXEC:
-        case IDCANCEL:
-            return Anchor::Right;
-        default:
-            return Anchor::Fixed;
-    }
 }
 
 }  // namespace
@@ -207,21 +186,10 @@ void CConvertDialog::resizeEvent(QResizeEvent* event) {
     const int grownY = std::max(0, height() - least.height());
     for (std::size_t i = 0; i < m_templateControls.size(); ++i) {
         const ControlPlace& place = kTemplate[i];
-        QRect box = units.ToPixels(place.x, place.y, place.width, place.height);
-        switch (AnchorOf(place.id)) {
-            case Anchor::Fill:
-                box.setHeight(box.height() + grownY);
-                [[fallthrough]];
-            case Anchor::Stretch:
-                box.setWidth(box.width() + grownX);
-                break;
-            case Anchor::Right:
-                box.translate(grownX, 0);
-                break;
-            case Anchor::Fixed:
-                break;
-        }
-        m_templateControls[i]->setGeometry(box);
+        const QRect box = units.ToPixels(place.x, place.y, place.width, place.height);
+        const ControlBox grown =
+            GrownBox(place.id, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
+        m_templateControls[i]->setGeometry(grown.x, grown.y, grown.width, grown.height);
     }
 }
 

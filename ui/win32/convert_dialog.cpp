@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "texts.h"
+#include "ui/window_layout.h"
 
 namespace varlo {
 
@@ -210,21 +211,15 @@ void CConvertDialog::RememberLayout() {
     GetWindowRect(m_hwnd, &window);
     m_minimumSize = {window.right - window.left, window.bottom - window.top};
 
-    // The log takes all the room the window gains; the path fields take its width, and what
-    // stands right of them follows the right edge.
-    const std::pair<int, Anchor> anchors[] = {
-        {IDC_INPUT, Anchor::Width},         {IDC_OUTPUT, Anchor::Width},
-        {IDC_EXEC, Anchor::Width},          {IDC_BROWSE_INPUT, Anchor::Right},
-        {IDC_BROWSE_OUTPUT, Anchor::Right}, {IDC_BROWSE_EXEC, Anchor::Right},
-        {IDCANCEL, Anchor::Right},          {IDC_LOG, Anchor::WidthAndHeight},
-    };
+    // The controls that follow the window as it grows.
     m_layout.clear();
-    for (const auto& [id, anchor] : anchors) {
+    for (const int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT,
+                         IDC_BROWSE_EXEC, IDCANCEL, IDC_LOG}) {
         const HWND control = GetDlgItem(m_hwnd, id);
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-        m_layout.push_back({control, rect, anchor});
+        m_layout.push_back({control, id, rect});
     }
 }
 
@@ -233,28 +228,16 @@ void CConvertDialog::OnSize(int width, int height) {
     const int dy = std::max(0, height - static_cast<int>(m_templateClient.cy));
     HDWP positions = BeginDeferWindowPos(static_cast<int>(m_layout.size()));
     for (const Placed& placed : m_layout) {
-        RECT rect = placed.rect;
-        switch (placed.anchor) {
-            case Anchor::Right:
-                OffsetRect(&rect, dx, 0);
-                break;
-            case Anchor::Width:
-                rect.right += dx;
-                break;
-            case Anchor::WidthAndHeight:
-                rect.right += dx;
-                rect.bottom += dy;
-                break;
-        }
+        const RECT& rect = placed.rect;
+        const ControlBox box =
+            GrownBox(placed.id,
+                     {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}, dx, dy);
         const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-        const int x = rect.left;
-        const int y = rect.top;
-        const int cx = rect.right - rect.left;
-        const int cy = rect.bottom - rect.top;
         if (positions != nullptr) {
-            positions = DeferWindowPos(positions, placed.window, nullptr, x, y, cx, cy, flags);
+            positions = DeferWindowPos(positions, placed.window, nullptr, box.x, box.y, box.width,
+                                       box.height, flags);
         } else {
-            SetWindowPos(placed.window, nullptr, x, y, cx, cy, flags);
+            SetWindowPos(placed.window, nullptr, box.x, box.y, box.width, box.height, flags);
         }
     }
     if (positions != nullptr) {

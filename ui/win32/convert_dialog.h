@@ -65,12 +65,10 @@ public:
     void CloseWindow() override;
 
 private:
-    // How a control follows the window's right and bottom edges as it is resized.
-    enum class Anchor { Right, Width, WidthAndHeight };
     struct Placed {
         HWND window;
+        int id;
         RECT rect;  // in the template's client area
-        Anchor anchor;
     };
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
