@@ -28,8 +28,8 @@ CStatus CCaptureFile::ReadInto(CCaptureLineReader& reader) {
 
 void CCaptureFile::Remove() {
     if (IsOpen()) {
+        DeleteOwn();
         m_handle.Reset();
-        DeleteNamed(m_name);
     }
 }
 

@@ -25,8 +25,13 @@ public:
     // path.
     CStatus ReadInto(CCaptureLineReader& reader);
 
-    // Closes and deletes the file; a failed delete is ignored.
+    // Closes and deletes the file; a failed delete is ignored. Only this capture is deleted: a file
+    // that has taken its name meanwhile stays.
     void Remove();
+
+    // Deletes the capture `name` in the current folder when a run that was killed left it behind:
+    // one that a running copy of the program still holds stays.
+    static void RemoveIfAbandoned(const std::string& name);
 
     const std::string& Name() const { return m_name; }
     NativeHandle Handle() const { return m_handle.Get(); }
@@ -36,7 +41,7 @@ private:
     // The platform's part: 0, or the system error code.
     int Rewind();
     int ReadSome(char* buffer, std::size_t size, std::size_t& got);
-    static void DeleteNamed(const std::string& name);
+    void DeleteOwn();
 
     std::string m_name;
     CScopedHandle m_handle;

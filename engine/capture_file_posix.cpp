@@ -1,6 +1,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,6 +60,9 @@ CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
         return CStatus::Error(taken ? CStatus::Code::NameTaken : CStatus::Code::Failed, name,
                               errno);
     }
+    // Held while any process has the capture open, the converter and what it left running
+    // included: the next start in this folder leaves it alone (RemoveIfAbandoned).
+    ::flock(fd, LOCK_EX | LOCK_NB);
     m_handle.Reset(fd);
     return {};
 }
@@ -88,8 +92,37 @@ int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
     }
 }
 
-void CCaptureFile::DeleteNamed(const std::string& name) {
-    ::unlink(name.c_str());
+namespace {
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Unlinks `name` only while it is still the file open as `fd`.
+void UnlinkIfSame(int fd, const std::string& name) {
+    struct stat open, named;
+    if (::fstat(fd, &open) == 0 && ::lstat(name.c_str(), &named) == 0 && SameFile(open, named)) {
+        ::unlink(name.c_str());
+    }
+}
+
+}  // namespace
+
+void CCaptureFile::DeleteOwn() {
+    UnlinkIfSame(static_cast<int>(Handle()), m_name);
+}
+
+void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
+    // A link or a folder of that name is not a capture; nor is a file that a running copy holds.
+    // A copy that has just created its capture and not yet locked it may lose the name: it reads
+    // its capture through its own descriptor, and deletes only its own file, so nothing is lost.
+    CScopedHandle file(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!file.Valid() || ::fstat(static_cast<int>(file.Get()), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::flock(static_cast<int>(file.Get()), LOCK_EX | LOCK_NB) != 0) {
+        return;
+    }
+    UnlinkIfSame(static_cast<int>(file.Get()), name);
 }
 
 std::string SystemErrorText(int error) {

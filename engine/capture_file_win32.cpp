@@ -28,7 +28,7 @@ CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
     // Not inherited: the converter gets a duplicate made for it alone. Shared for deletion, so
     // that removing it works even while a process the converter left behind still holds it.
     HANDLE file =
-        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     overwrite ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -70,8 +70,38 @@ int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
     return 0;
 }
 
-void CCaptureFile::DeleteNamed(const std::string& name) {
-    DeleteFileA(name.c_str());
+namespace {
+
+// Marks the file open as `file` for deletion: the file itself, whatever holds its name now.
+bool DeleteByHandle(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+}  // namespace
+
+void CCaptureFile::DeleteOwn() {
+    if (!DeleteByHandle(Native(Handle()))) {
+        m_handle.Reset();
+        DeleteFileA(m_name.c_str());
+    }
+}
+
+void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
+    // Opened without sharing, which fails while anyone (a running copy, its converter) has it
+    // open; a link is opened as itself and left alone, a folder not opened at all.
+    const HANDLE file = CreateFileA(name.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info) &&
+        !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        DeleteByHandle(file);
+    }
+    CloseHandle(file);
 }
 
 std::string SystemErrorText(int error) {

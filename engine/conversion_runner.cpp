@@ -29,7 +29,10 @@ public:
             return;
         }
         m_conversion.Stop();
-        m_killTimer = m_loop.After(CConversionRunner::kStopGrace, [this] { m_conversion.Kill(); });
+        if (m_conversion.Stopped()) {
+            m_killTimer =
+                m_loop.After(CConversionRunner::kStopGrace, [this] { m_conversion.Kill(); });
+        }
     }
 
     void StopNow() override {
@@ -61,9 +64,6 @@ private:
             WaitForEnd();
             return;
         }
-        if (m_conversion.Stopped()) {
-            m_conversion.Kill();  // what it started and left running goes with it
-        }
         m_endWatch.reset();
         m_killTimer.reset();
         std::string record;
@@ -91,7 +91,9 @@ private:
 }  // namespace
 
 CConversionRunner::CConversionRunner(IEventLoop& loop, ConverterStarter starter)
-    : m_loop(loop), m_starter(std::move(starter)) {}
+    : m_loop(loop), m_starter(std::move(starter)) {
+    RemoveAbandonedCaptures();
+}
 
 std::unique_ptr<IRunningConversion> CConversionRunner::Start(const std::string& converter,
                                                              const std::string& input,

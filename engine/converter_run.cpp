@@ -1,6 +1,9 @@
 #include "converter_run.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "native_text.h"
 #include "path_parts.h"
@@ -20,21 +23,38 @@ std::string FormatCaptureName(std::string_view pattern, int n) {
     return name;
 }
 
-// Creates the first free capture of the pattern. Names are tested first; a name that another
-// copy of the program (or another conversion of this one) creates between the test and our
-// creation is skipped, so no two ever share a capture. Number 99 is used even when it exists.
+// Creates the first free capture of the pattern, exclusively: a name that another copy of the
+// program (or another conversion of this one) creates between the test and our creation is
+// skipped, so no two ever share a capture. When all are taken, none is made.
 CStatus CreateCapture(std::string_view pattern, CCaptureFile& capture) {
-    for (int n = 0; n < kLastCaptureNumber; ++n) {
+    for (int n = 0;; ++n) {
         const std::string name = FormatCaptureName(pattern, n);
-        if (PathExists(name)) {
+        if (n < kLastCaptureNumber && PathExists(name)) {
             continue;
         }
         CStatus status = capture.Create(name, /*overwrite=*/false);
         if (status.GetCode() != CStatus::Code::NameTaken) {
             return status;
         }
+        if (n == kLastCaptureNumber) {
+            return CStatus::Error(CStatus::Code::NameTaken,
+                                  FormatCaptureName(pattern, 0) + NativeText(" … ") + name,
+                                  status.SystemError());
+        }
     }
-    return capture.Create(FormatCaptureName(pattern, kLastCaptureNumber), /*overwrite=*/true);
+}
+
+// Conversions under way, so that a program that ends through exit() still ends them and leaves no
+// capture behind. Only the window's thread makes conversions.
+std::vector<CConversion*>& LiveConversions() {
+    static auto* live = new std::vector<CConversion*>;  // never destroyed: exit() may still need it
+    return *live;
+}
+
+void EndLiveConversions() {
+    while (!LiveConversions().empty()) {
+        LiveConversions().back()->Abandon();
+    }
 }
 
 // Appends the capture's lines to the record, then deletes it. On a read error the capture stays
@@ -79,6 +99,9 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
     if (!started.Ok()) {
         return NativeText("変換プログラムを起動できませんでした。") + "\r\n";
     }
+    if (end.kind == ProcessEnd::Kind::Unknown) {
+        return NativeText("変換プログラムの終了状態を取得できませんでした。") + "\r\n";
+    }
     if (end.kind == ProcessEnd::Kind::Signalled) {
         std::string signal = std::to_string(end.value);
         if (const std::string name = SignalName(end.value); !name.empty()) {
@@ -102,7 +125,12 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
 
 CConversion::CConversion(const std::string& converter, const std::string& input,
                          const std::string& output, const ConverterStarter& starter)
-    : m_input(input), m_output(output), m_outputExisted(output.empty() || PathExists(output)) {
+    : m_input(input),
+      m_output(output),
+      m_outputExisted(output.empty() || KindOfName(output) != NameKind::None) {
+    static const bool registered = std::atexit(&EndLiveConversions) == 0;
+    (void)registered;
+    LiveConversions().push_back(this);
     m_started = CreateCapture(kOutputCapturePattern, m_outputCapture);
     if (m_started.Ok()) {
         m_started = CreateCapture(kErrorCapturePattern, m_errorCapture);
@@ -117,6 +145,12 @@ CConversion::CConversion(const std::string& converter, const std::string& input,
 }
 
 CConversion::~CConversion() {
+    Abandon();
+}
+
+void CConversion::Abandon() {
+    std::vector<CConversion*>& live = LiveConversions();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (!m_finished) {
         Stop();
         Kill();
@@ -144,6 +178,10 @@ void CConversion::Wait() {
 }
 
 void CConversion::Stop() {
+    // One that has ended on its own by now ends as it ended: its output is complete.
+    if (m_stopped || Ended()) {
+        return;
+    }
     m_stopped = true;
     m_process.Terminate();
 }
@@ -167,12 +205,21 @@ CStatus CConversion::Finish(std::string& record) {
     if (CStatus status = TakeCapture(m_outputCapture, record); !status.Ok()) {
         return status;
     }
-    // A stopped conversion leaves no half-written output behind; what was there before stays.
-    if (m_stopped && !m_outputExisted && PathExists(m_output)) {
+    // A stopped conversion leaves no half-written output behind; what was there before stays,
+    // and a link is never taken for the converter's file.
+    if (m_stopped && !m_outputExisted && KindOfName(m_output) == NameKind::Other) {
         RemoveFile(m_output);
     }
     record += OutcomeLine(m_started, m_end, m_stopped);
     return {};
+}
+
+void RemoveAbandonedCaptures() {
+    for (std::string_view pattern : {kOutputCapturePattern, kErrorCapturePattern}) {
+        for (int n = 0; n <= kLastCaptureNumber; ++n) {
+            CCaptureFile::RemoveIfAbandoned(FormatCaptureName(pattern, n));
+        }
+    }
 }
 
 CStatus RunConverter(const std::string& converter, const std::string& input,

@@ -42,10 +42,14 @@ public:
     void Wait();
 
     // Asks the converter and everything it started to end; the record will say it was stopped,
-    // and an output file it created is deleted.
+    // and an output file it created is deleted. A converter that has already ended is not stopped:
+    // its conversion ends as it ended.
     void Stop();
     // Ends it at once (after Stop, when asking was not enough).
     void Kill();
+    // Stops it, ends it at once, waits and removes its captures, with no record (what the
+    // destructor does, and what happens to conversions still running when the program exits).
+    void Abandon();
     bool Stopped() const { return m_stopped; }
 
     // After the end: the record (header, error capture lines, output capture lines, then the
@@ -65,6 +69,10 @@ private:
     bool m_stopped = false;
     bool m_finished = false;
 };
+
+// Deletes the captures in the current folder that runs which were killed left behind; those that
+// a running copy of the program uses stay.
+void RemoveAbandonedCaptures();
 
 // Runs the converter for one input and output, waits for its end and makes its record. A path
 // that begins with '-' reaches the converter as "./-…" (ConverterArgumentPath).

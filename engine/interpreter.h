@@ -22,9 +22,10 @@ struct CaptureHandles {
     NativeHandle error;
 };
 
-// How a converter ended: its exit status, or the signal that ended it (POSIX).
+// How a converter ended: its exit status, or the signal that ended it (POSIX), or nothing known
+// when its end could not be collected.
 struct ProcessEnd {
-    enum class Kind { Exited, Signalled };
+    enum class Kind { Exited, Signalled, Unknown };
     Kind kind = Kind::Exited;
     int value = 0;
 
@@ -64,6 +65,8 @@ private:
         void operator()(State* state) const;
     };
     static State* NewState();
+    // The platform's: collects the ended converter's status.
+    void Collect(bool waitable);
 
     std::unique_ptr<State, StateDeleter> m_state;
 };

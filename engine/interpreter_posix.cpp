@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <string.h>
@@ -7,15 +8,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "interpreter.h"
+#include "parent_death.h"
 
 extern char** environ;
 
 namespace varlo {
 
 struct CConverterProcess::State {
-    pid_t pid = -1;       // also its process group
-    CScopedHandle pidfd;  // readable once the converter has ended
+    pid_t pid = -1;        // also its session and process group
+    CScopedHandle pidfd;   // readable once the converter has ended; kept until the state goes
+    bool stopped = false;  // its group dies with it, before it is collected
     std::optional<ProcessEnd> end;
 };
 
@@ -51,8 +56,105 @@ ProcessEnd EndFrom(int status) {
     return {ProcessEnd::Kind::Exited, WIFEXITED(status) ? WEXITSTATUS(status) : 0};
 }
 
-// Starts the program with the captures as its standard output and error, as the leader of a new
-// process group. Returns 0 and the child's pid, or the error that kept it from starting.
+// Where exec looks for the program, in order: the word itself when it holds a '/', else each
+// folder of PATH (the system's default path when PATH is not set), as execvp does.
+std::vector<std::string> ProgramCandidates(const std::string& program) {
+    if (program.find('/') != std::string::npos) {
+        return {program};
+    }
+    std::string path;
+    if (const char* set = ::getenv("PATH")) {
+        path = set;
+    } else {
+        path.resize(::confstr(_CS_PATH, nullptr, 0));
+        ::confstr(_CS_PATH, path.data(), path.size());
+        path.resize(::strlen(path.c_str()));
+    }
+    std::vector<std::string> candidates;
+    for (std::size_t start = 0;;) {
+        const std::size_t colon = path.find(':', start);
+        const std::string folder = path.substr(start, colon - start);
+        candidates.push_back(folder.empty() ? program : folder + "/" + program);
+        if (colon == std::string::npos) {
+            return candidates;
+        }
+        start = colon + 1;
+    }
+}
+
+// A descriptor clear of 0, 1 and 2, which the child is about to replace; closes `fd`.
+int AboveStandardStreams(int fd) {
+    if (fd < 0 || fd > STDERR_FILENO) {
+        return fd;
+    }
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    return moved;
+}
+
+// What the child needs, all of it made before the fork: after it only system calls are safe.
+struct ChildPlan {
+    std::vector<std::string> candidates;
+    std::vector<char*> argv;
+    int nullInput;
+    CaptureHandles captures;
+    int report;  // the write end of a pipe that exec closes; carries errno on failure
+    pid_t parent;
+};
+
+[[noreturn]] void ChildFails(int report, int error) {
+    ssize_t written;
+    do {
+        written = ::write(report, &error, sizeof error);
+    } while (written < 0 && errno == EINTR);
+    ::_exit(127);
+}
+
+[[noreturn]] void RunChild(const ChildPlan& plan) {
+    // A session of its own: no controlling terminal (a converter that opens /dev/tty fails
+    // instead of being stopped by the terminal), and one process group for a stop to reach.
+    if (::setsid() < 0) {
+        ChildFails(plan.report, errno);
+    }
+    if (int error = DieWithParent(); error != 0) {
+        ChildFails(plan.report, error);
+    }
+    if (::getppid() != plan.parent) {
+        ::_exit(127);  // the program ended before the request took hold
+    }
+    // Every signal at its default action and none blocked, whatever the program did with them.
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal) {
+        ::sigaction(signal, &byDefault, nullptr);  // fails, harmlessly, for KILL and STOP
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    // No terminal to lend: a converter that asks for a key reads end of file instead of waiting.
+    if (::dup2(plan.nullInput, STDIN_FILENO) < 0 ||
+        ::dup2(static_cast<int>(plan.captures.output), STDOUT_FILENO) < 0 ||
+        ::dup2(static_cast<int>(plan.captures.error), STDERR_FILENO) < 0) {
+        ChildFails(plan.report, errno);
+    }
+    int error = ENOENT;
+    bool denied = false;
+    for (const std::string& candidate : plan.candidates) {
+        ::execve(candidate.c_str(), plan.argv.data(), environ);
+        if (errno == EACCES) {
+            denied = true;
+        } else if (errno != ENOENT && errno != ENOTDIR) {
+            error = errno;
+            break;
+        }
+    }
+    ChildFails(plan.report, denied && error == ENOENT ? EACCES : error);
+}
+
+// Starts the program with the captures as its standard output and error, in a session of its
+// own, killed when the program ends. posix_spawn cannot ask for the last, so this forks and
+// execs itself. Returns 0 and the child's pid, or the error that kept it from starting.
 int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& pid) {
     // An argument cannot carry a NUL byte through exec: it would arrive cut short and could name
     // another file than the one given. Refuse instead.
@@ -61,64 +163,62 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
             return EINVAL;
         }
     }
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
+    if (args.front().empty()) {
+        return ENOENT;
+    }
+    ChildPlan plan;
+    plan.candidates = ProgramCandidates(args.front());
     for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
+        plan.argv.push_back(const_cast<char*>(arg.c_str()));
     }
-    argv.push_back(nullptr);
+    plan.argv.push_back(nullptr);
+    plan.captures = captures;
+    plan.parent = ::getpid();
 
-    posix_spawn_file_actions_t actions;
-    int rc = posix_spawn_file_actions_init(&actions);
-    if (rc != 0) {
-        return rc;
+    CScopedHandle nullInput(AboveStandardStreams(::open("/dev/null", O_RDONLY | O_CLOEXEC)));
+    if (!nullInput.Valid()) {
+        return errno;
     }
-    posix_spawnattr_t attr;
-    rc = posix_spawnattr_init(&attr);
-    if (rc != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return rc;
+    plan.nullInput = static_cast<int>(nullInput.Get());
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        return errno;
     }
+    CScopedHandle reportRead(AboveStandardStreams(pipe[0]));
+    CScopedHandle reportWrite(AboveStandardStreams(pipe[1]));
+    if (!reportRead.Valid() || !reportWrite.Valid()) {
+        return EMFILE;
+    }
+    plan.report = static_cast<int>(reportWrite.Get());
 
-    // No terminal to lend: a converter that asks for a key reads end of file instead of waiting.
-    rc = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (rc == 0) {
-        rc = posix_spawn_file_actions_adddup2(&actions, static_cast<int>(captures.output),
-                                              STDOUT_FILENO);
+    // The child must not run the program's own signal handlers before it has reset them.
+    sigset_t all, before;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &before);
+    pid = ::fork();
+    if (pid == 0) {
+        RunChild(plan);
     }
-    if (rc == 0) {
-        rc = posix_spawn_file_actions_adddup2(&actions, static_cast<int>(captures.error),
-                                              STDERR_FILENO);
+    const int forkError = errno;
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (pid < 0) {
+        return forkError;
     }
+    reportWrite.Reset();
 
-    // The converter starts with no signal blocked and every signal at its default action, whatever
-    // the window did with them (SIGPIPE ignored, say).
-    sigset_t signals;
-    if (rc == 0) {
-        sigemptyset(&signals);
-        rc = posix_spawnattr_setsigmask(&attr, &signals);
+    // Nothing to read once exec has closed the pipe; an error code when it failed.
+    int error = 0;
+    ssize_t got;
+    do {
+        got = ::read(static_cast<int>(reportRead.Get()), &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        return 0;
     }
-    if (rc == 0) {
-        sigfillset(&signals);
-        rc = posix_spawnattr_setsigdefault(&attr, &signals);
+    int status;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    // A group of its own: a stop reaches whatever the converter starts, and Ctrl-C in the
-    // terminal that started the window reaches the window alone, which then stops it cleanly.
-    if (rc == 0) {
-        rc = posix_spawnattr_setpgroup(&attr, 0);
-    }
-    if (rc == 0) {
-        rc = posix_spawnattr_setflags(
-            &attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-    }
-    if (rc == 0) {
-        // posix_spawnp looks a word without '/' up along PATH, as a POSIX shell does.
-        rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
-    }
-
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc;
+    return error != 0 ? error : ECHILD;
 }
 
 }  // namespace
@@ -139,40 +239,67 @@ NativeHandle CConverterProcess::EndHandle() const {
     return Running() ? m_state->pidfd.Get() : kNoHandle;
 }
 
+namespace {
+
+// Waits (or only looks, with WNOHANG) for the leader's end without collecting it: until it is
+// collected its pid and group id cannot be given to another process. True when it has ended or
+// cannot be waited for at all.
+bool LeaderEnded(pid_t pid, int options, bool& waitable) {
+    siginfo_t info = {};
+    int rc;
+    do {
+        rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT | options);
+    } while (rc < 0 && errno == EINTR);
+    waitable = rc == 0;
+    return rc != 0 || info.si_pid != 0;
+}
+
+}  // namespace
+
+// After a stop, what the converter started dies with it, before the leader is collected and its
+// group id can be reused. A wait that fails tells nothing of how it ended, and never success.
+void CConverterProcess::Collect(bool waitable) {
+    ProcessEnd end{ProcessEnd::Kind::Unknown, 0};
+    if (waitable) {
+        if (m_state->stopped) {
+            ::kill(-m_state->pid, SIGKILL);
+        }
+        int status = 0;
+        pid_t got;
+        do {
+            got = ::waitpid(m_state->pid, &status, 0);
+        } while (got < 0 && errno == EINTR);
+        if (got > 0) {
+            end = EndFrom(status);
+        }
+    }
+    m_state->end = end;
+}
+
 std::optional<ProcessEnd> CConverterProcess::Poll() {
     if (!Running()) {
         return m_state ? m_state->end : std::nullopt;
     }
-    int status = 0;
-    pid_t got;
-    do {
-        got = ::waitpid(m_state->pid, &status, WNOHANG);
-    } while (got < 0 && errno == EINTR);
-    if (got == 0) {
+    bool waitable = false;
+    if (!LeaderEnded(m_state->pid, WNOHANG, waitable)) {
         return std::nullopt;
     }
-    // ECHILD: someone else collected it, so it has ended too; how is unknown.
-    m_state->end = got > 0 ? EndFrom(status) : ProcessEnd{};
-    m_state->pidfd.Reset();
+    Collect(waitable);
     return m_state->end;
 }
 
 ProcessEnd CConverterProcess::Wait() {
-    if (!Running()) {
-        return m_state && m_state->end ? *m_state->end : ProcessEnd{};
+    if (Running()) {
+        bool waitable = false;
+        LeaderEnded(m_state->pid, 0, waitable);
+        Collect(waitable);
     }
-    int status = 0;
-    pid_t got;
-    do {
-        got = ::waitpid(m_state->pid, &status, 0);
-    } while (got < 0 && errno == EINTR);
-    m_state->end = got > 0 ? EndFrom(status) : ProcessEnd{};
-    m_state->pidfd.Reset();
-    return *m_state->end;
+    return m_state && m_state->end ? *m_state->end : ProcessEnd{ProcessEnd::Kind::Unknown, 0};
 }
 
 void CConverterProcess::Terminate() {
     if (Running()) {
+        m_state->stopped = true;
         ::kill(-m_state->pid, SIGTERM);
         ::kill(-m_state->pid, SIGCONT);  // a stopped process would not see SIGTERM until then
     }
@@ -182,6 +309,7 @@ void CConverterProcess::Kill() {
     // Until the leader is collected its group cannot vanish or be reused, so this reaches only
     // what the converter started.
     if (Running()) {
+        m_state->stopped = true;
         ::kill(-m_state->pid, SIGKILL);
     }
 }
@@ -192,6 +320,13 @@ CStatus StartConverter(const std::string& converter, const std::string& input,
     std::vector<std::string> args = SplitConverterWords(converter);
     if (args.empty()) {
         return NotStarted("", ENOENT, captures.error);
+    }
+    // With SIGCHLD ignored (it is inherited across exec) the system collects ended children
+    // itself, and no converter's end could be known.
+    struct sigaction childEnds = {};
+    if (::sigaction(SIGCHLD, nullptr, &childEnds) == 0 &&
+        (childEnds.sa_handler == SIG_IGN || (childEnds.sa_flags & SA_NOCLDWAIT) != 0)) {
+        ::signal(SIGCHLD, SIG_DFL);
     }
     const std::string program = args.front();
     args.push_back(input);

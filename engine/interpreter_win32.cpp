@@ -217,8 +217,9 @@ namespace {
 
 ProcessEnd ExitOf(HANDLE process) {
     DWORD code = 0;
-    // Unknown when it cannot be read: the end is what matters.
-    GetExitCodeProcess(process, &code);
+    if (!GetExitCodeProcess(process, &code)) {
+        return {ProcessEnd::Kind::Unknown, 0};  // never taken for success
+    }
     return {ProcessEnd::Kind::Exited, static_cast<int>(code)};
 }
 
@@ -232,7 +233,7 @@ std::optional<ProcessEnd> CConverterProcess::Poll() {
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         return std::nullopt;
     }
-    m_state->end = ExitOf(process);
+    Collect(true);
     return m_state->end;
 }
 
@@ -242,8 +243,12 @@ ProcessEnd CConverterProcess::Wait() {
     }
     const HANDLE process = Native(m_state->process.Get());
     WaitForSingleObject(process, INFINITE);
-    m_state->end = ExitOf(process);
+    Collect(true);
     return *m_state->end;
+}
+
+void CConverterProcess::Collect(bool) {
+    m_state->end = ExitOf(Native(m_state->process.Get()));
 }
 
 void CConverterProcess::Terminate() {

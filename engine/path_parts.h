@@ -60,6 +60,11 @@ std::string ConverterArgumentPath(std::string_view path,
 // True when the path names something that exists, a file or a folder alike.
 bool PathExists(const std::string& path);
 
+// What a name itself is, links not followed: nothing, a link (a dangling one too; on Windows any
+// reparse point), or anything else.
+enum class NameKind { None, Link, Other };
+NameKind KindOfName(const std::string& path);
+
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
 

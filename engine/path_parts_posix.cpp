@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,18 @@ bool PathExists(const std::string& path) {
     }
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+NameKind KindOfName(const std::string& path) {
+    struct stat st;
+    if (path.find('\0') != std::string::npos) {
+        return NameKind::None;
+    }
+    if (::lstat(path.c_str(), &st) != 0) {
+        // Only a name known to be free is free: one that cannot be looked at may be someone's.
+        return errno == ENOENT || errno == ENOTDIR ? NameKind::None : NameKind::Other;
+    }
+    return S_ISLNK(st.st_mode) ? NameKind::Link : NameKind::Other;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -28,6 +28,20 @@ bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+NameKind KindOfName(const std::string& path) {
+    // The attributes of the name itself: a link's own, not its target's.
+    const DWORD attributes = path.find('\0') != std::string::npos
+                                 ? INVALID_FILE_ATTRIBUTES
+                                 : GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Only a name known to be free is free: one that cannot be looked at may be someone's.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameKind::None
+                                                                              : NameKind::Other;
+    }
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? NameKind::Link : NameKind::Other;
+}
+
 bool RemoveFile(const std::string& path) {
     return path.find('\0') == std::string::npos && DeleteFileA(path.c_str()) != FALSE;
 }

@@ -117,18 +117,15 @@ TEST_F(ConverterRunTest, CaptureNamesSkipExistingFiles) {
     EXPECT_EQ("keep 1", test::ReadFile("varloGui1.tmp"));
 }
 
-TEST_F(ConverterRunTest, WithAllHundredNamesTakenNumber99IsOverwrittenAndRemoved) {
-    Names before;
+TEST_F(ConverterRunTest, WithAllHundredNamesTakenNoneIsSharedAndNothingRuns) {
     for (int n = 0; n <= 99; ++n) {
-        before.insert("varloGui" + std::to_string(n) + ".tmp");
-        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
+        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "someone's " + std::to_string(n));
     }
-    Prints("new\n");
-
-    EXPECT_EQ("a -> b\r\nnew\r\n", test::RecordOf(kFake, "a", "b")) << "old content is gone";
-    EXPECT_EQ(Here("varloGui99.tmp"), Report().stdoutTarget);
-    before.erase("varloGui99.tmp");
-    EXPECT_EQ(before, m_folder.Names());
+    EXPECT_EQ("a -> b\r\nvarloGui0.tmp … varloGui99.tmp: File exists\r\n" + kNotStarted,
+              test::RecordOf(kFake, "a", "b"));
+    EXPECT_FALSE(Ran());
+    EXPECT_EQ(100u, m_folder.Names().size());
+    EXPECT_EQ("someone's 99", test::ReadFile("varloGui99.tmp"));
 }
 
 TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
@@ -266,7 +263,7 @@ TEST_F(ConverterRunTest, CaptureThatCannotBeCreatedIsReportedAndNothingRuns) {
     for (int n = 0; n <= 99; ++n) {
         ASSERT_EQ(0, ::mkdir(("varloGui" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
-    EXPECT_EQ("a -> b\r\nvarloGui99.tmp: Is a directory\r\n" + kNotStarted,
+    EXPECT_EQ("a -> b\r\nvarloGui0.tmp … varloGui99.tmp: File exists\r\n" + kNotStarted,
               test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_EQ(100u, m_folder.Names().size());
@@ -276,7 +273,7 @@ TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
     for (int n = 0; n <= 99; ++n) {
         ASSERT_EQ(0, ::mkdir(("varloGuiErr" + std::to_string(n) + ".tmp").c_str(), 0755));
     }
-    EXPECT_EQ("a -> b\r\nvarloGuiErr99.tmp: Is a directory\r\n" + kNotStarted,
+    EXPECT_EQ("a -> b\r\nvarloGuiErr0.tmp … varloGuiErr99.tmp: File exists\r\n" + kNotStarted,
               test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
     EXPECT_FALSE(PathExists("varloGui0.tmp"));

@@ -225,7 +225,8 @@ TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) 
     ASSERT_TRUE(std::filesystem::create_directory("varloGui99.tmp"));
     DeleteFileA(ReportPath().c_str());
     const std::string record = test::RecordOf(kConverter, "a", "b");
-    EXPECT_EQ(0u, record.find("a -> b\r\nvarloGui99.tmp: ")) << record;
+    EXPECT_EQ(0u, record.find("a -> b\r\n")) << record;
+    EXPECT_NE(std::string::npos, record.find("varloGui99.tmp: ")) << record;
     EXPECT_EQ(record.size() - kNotStarted.size(), record.rfind(kNotStarted)) << record;
     EXPECT_TRUE(Arguments().empty()) << "the converter did not run";
     EXPECT_FALSE(PathExists("varloGuiErr0.tmp"));
