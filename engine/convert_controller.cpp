@@ -19,7 +19,7 @@ constexpr char kFallbackSection[] = "varloGui";
 }  // namespace
 
 struct CConvertController::Conversion {
-    std::string output;
+    std::string outputKey;  // FileKey of the output it writes
     std::unique_ptr<IRunningConversion> running;
     bool ended = false;
     CStatus status;
@@ -121,18 +121,31 @@ void CConvertController::StartQueue() {
 void CConvertController::ConvertClicked() {
     Operation([this] {
         m_commandLineWaits = false;
+        const auto now = std::chrono::steady_clock::now();
         if (Busy()) {
-            Stop();
+            // The second half of a double click on the button that started them.
+            if (now - m_startPress >= m_doubleClickTime) {
+                Stop();
+            }
             return;
         }
         m_view.SetText(ConvertField::Log, "");
-        // An input typed since the last proposal gets its own output first, not the old one.
+        // The output gets a proposal when it has none, or still holds the one made for another
+        // input; an output the user typed or chose is never replaced.
         const std::string input = m_view.GetText(ConvertField::Input);
-        if (!input.empty() && input != m_proposedFor) {
-            ProposeOutput(input);
+        if (!input.empty()) {
+            const std::string output = m_view.GetText(ConvertField::Output);
+            if (output.empty() || (input != m_proposedFor && output == m_proposal)) {
+                ProposeOutput(input);
+            }
         }
         StartConversion();
+        m_startPress = now;
     });
+}
+
+void CConvertController::SetDoubleClickTime(std::chrono::milliseconds time) {
+    m_doubleClickTime = time;
 }
 
 void CConvertController::FileChosen(FileDialogKind kind, const std::string& path) {
@@ -271,12 +284,14 @@ bool CConvertController::LoadInput() {
 
 void CConvertController::ProposeOutput(const std::string& input) {
     m_proposedFor = input;
-    // A name that a running conversion will write is taken already.
+    // A file that a running conversion will write is taken already, however its name is written.
     const auto reserved = [this](const std::string& path) {
+        const std::string key = FileKey(path);
         return std::any_of(m_conversions.begin(), m_conversions.end(),
-                           [&](const Conversion& c) { return c.output == path; });
+                           [&](const Conversion& c) { return c.outputKey == key; });
     };
-    m_view.SetText(ConvertField::Output, ProposeOutputPath(input, reserved));
+    m_proposal = ProposeOutputPath(input, reserved);
+    m_view.SetText(ConvertField::Output, m_proposal);
     m_view.MoveCaretToEnd(ConvertField::Input);
     m_view.MoveCaretToEnd(ConvertField::Output);
 }
@@ -285,12 +300,14 @@ void CConvertController::StartConversion() {
     const std::string converter = m_view.GetText(ConvertField::Converter);
     const std::string input = m_view.GetText(ConvertField::Input);
     const std::string output = m_view.GetText(ConvertField::Output);
-    if (!m_shownBusy) {
+    if (!m_runActive) {
+        m_runActive = true;
         m_started = m_done = 0;  // a new run of conversions
+        m_startPress = {};       // not (yet) started by a press of the button
     }
     m_chain = true;
     const std::size_t number = m_firstNumber + m_conversions.size();
-    m_conversions.push_back({output, nullptr, false, {}, {}});
+    m_conversions.push_back({FileKey(output), nullptr, false, {}, {}});
     ++m_started;
     // The end may be reported before Start returns; inside an operation it only marks the entry.
     std::unique_ptr<IRunningConversion> running;
@@ -395,6 +412,7 @@ void CConvertController::Pump() {
 
     if (m_stopping && m_conversions.empty()) {
         m_stopping = false;
+        m_runActive = false;  // files dropped meanwhile are a run of their own
         // What was queued went with the stop.
         m_view.SetText(ConvertField::Input, "");
         m_view.SetText(ConvertField::Output, "");
@@ -406,6 +424,9 @@ void CConvertController::Pump() {
 }
 
 void CConvertController::Settle() {
+    if (!Busy()) {
+        m_runActive = false;
+    }
     ShowProgress();
     if (!Busy() && m_closeWhenIdle) {
         m_closeWhenIdle = false;
@@ -424,7 +445,7 @@ void CConvertController::ShowProgress() {
     const std::size_t done = busy ? m_done : 0;
     std::string caption = m_section;
     if (busy) {
-        caption += " - " + std::to_string(m_started) + "/" + std::to_string(total);
+        caption += " - " + std::to_string(done) + "/" + std::to_string(total);
     }
     if (caption != m_shownCaption) {
         m_shownCaption = caption;

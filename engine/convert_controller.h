@@ -2,6 +2,7 @@
 // queue, the conversions and their chain, file dialog results, drops, stopping and shutdown.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -75,8 +76,12 @@ public:
     // Once the window shows: load the first queued file (and with auto-convert, convert the queue).
     void StartQueue();
 
-    // The Convert button: converts the fields, or, while conversions run, stops them.
+    // The Convert button: converts the fields, or, while conversions run, stops them; a press
+    // within the double-click time of the press that started them is taken for the second half
+    // of a double click and ignored.
     void ConvertClicked();
+    // The system's double-click time (none until told).
+    void SetDoubleClickTime(std::chrono::milliseconds time);
     // A file dialog of `kind` returned a path.
     void FileChosen(FileDialogKind kind, const std::string& path);
     // The folder the file dialog of `kind` opens in: that of the path in the field it serves, or
@@ -141,6 +146,7 @@ private:
     std::string m_section;
     std::string m_execAtStart;
     std::string m_proposedFor;  // the input the output field was last proposed for
+    std::string m_proposal;     // and what was proposed
     IConvertView& m_view;
     CProfileStore& m_profile;
     IConversionRunner& m_runner;
@@ -162,8 +168,11 @@ private:
     std::size_t m_shownTotal = 0;
     bool m_shutDown = false;
     bool m_commandLineWaits = false;  // between Start and StartQueue
+    bool m_runActive = false;         // a run of conversions has begun and not yet ended
     std::size_t m_started = 0;        // in this run of conversions
-    std::size_t m_done = 0;
+    std::size_t m_done = 0;           // whose ends have been told in the log
+    std::chrono::steady_clock::time_point m_startPress;  // of the press that started them
+    std::chrono::milliseconds m_doubleClickTime{0};
 };
 
 }  // namespace varlo

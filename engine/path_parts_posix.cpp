@@ -2,12 +2,51 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <string_view>
+#include <vector>
+
 #include "path_parts.h"
 
 namespace varlo {
 
 const PathRules& PlatformPathRules() {
     return kPosixPathRules;
+}
+
+std::string FileKey(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    std::string whole = path;
+    if (path.front() != '/') {
+        std::vector<char> folder(PATH_MAX);
+        while (::getcwd(folder.data(), folder.size()) == nullptr && errno == ERANGE) {
+            folder.resize(folder.size() * 2);
+        }
+        whole = std::string(folder.data()) + "/" + path;
+    }
+    // Lexically, as the names stand: a name that does not exist yet has no link to follow.
+    std::vector<std::string_view> names;
+    std::string_view rest(whole);
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view name = rest.substr(0, slash);
+        rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
+        if (name == "..") {
+            if (!names.empty()) {
+                names.pop_back();
+            }
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+    }
+    std::string key;
+    for (std::string_view name : names) {
+        key += '/';
+        key += name;
+    }
+    return key.empty() ? "/" : key;
 }
 
 bool PathExists(const std::string& path) {

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "path_parts.h"
 
 namespace varlo {
@@ -19,6 +21,39 @@ const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', std::string_view::npos, true
 
 const PathRules& PlatformPathRules() {
     return kAnsiPathRules;
+}
+
+std::string FileKey(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    // The system's own reading of the name: current folder and drive, "." and "..", both
+    // separators; it looks at no file.
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got =
+            GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (got == 0) {
+            full = wide;
+            break;
+        }
+        if (got < full.size()) {
+            full.resize(got);
+            break;
+        }
+        full.resize(got + 1);
+    }
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string key(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), key.data(), bytes,
+                        nullptr, nullptr);
+    return key;
 }
 
 bool PathExists(const std::string& path) {

@@ -82,15 +82,15 @@ TEST_F(ConvertControllerTest, StartQueueLoadsTheFirstFileWithoutConverting) {
 
     // Convert converts a.wav and loads b.wav; a second press converts b.wav and clears both.
     m_controller.ConvertClicked();
-    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Converter)", "GetText(Input)",
-                     "GetText(Output)", "AppendLog(rec a.wav\r\n)", "SetText(Input, b.wav)",
+    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Output)", "GetText(Converter)",
+                     "GetText(Input)", "GetText(Output)", "AppendLog(rec a.wav\r\n)", "SetText(Input, b.wav)",
                      "GetText(Input)", "SetText(Output, b.aac)", "MoveCaretToEnd(Input)",
                      "MoveCaretToEnd(Output)", "GetAutoState()"}),
               m_view.Take());
     m_controller.ConvertClicked();
-    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Converter)", "GetText(Input)",
-                     "GetText(Output)", "AppendLog(rec b.wav\r\n)", "SetText(Input, )",
-                     "SetText(Output, )"}),
+    EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Output)", "GetText(Converter)",
+                     "GetText(Input)", "GetText(Output)", "AppendLog(rec b.wav\r\n)",
+                     "SetText(Input, )", "SetText(Output, )"}),
               m_view.Take());
     EXPECT_EQ((Strings{"varlo.exe|a.wav|a.aac", "varlo.exe|b.wav|b.aac"}), m_runs);
     EXPECT_EQ("rec b.wav\r\n", Field(ConvertField::Log));
@@ -323,12 +323,12 @@ TEST_F(ConvertControllerChainTest, ChainRunsFromTheLoopAndDropsJoinIt) {
     m_controller.FilesDropped({"a.wav", "b.wav"});
     ASSERT_EQ(1u, m_runner.started.size()) << "one at a time";
     EXPECT_TRUE(m_view.busy);
-    EXPECT_EQ("varloGui - 1/2", m_view.caption);
+    EXPECT_EQ("varloGui - 0/2", m_view.caption);
 
     m_controller.FilesDropped({"c.wav"});
     EXPECT_EQ((Strings{"b.wav", "c.wav"}), Queue());
     EXPECT_EQ("a.wav", Field(ConvertField::Input)) << "the running file stays in the field";
-    EXPECT_EQ("varloGui - 1/3", m_view.caption);
+    EXPECT_EQ("varloGui - 0/3", m_view.caption);
     m_runner.End(0, {}, "rec a\r\n");
     ASSERT_EQ(2u, m_runner.started.size());
     EXPECT_EQ("b.wav", m_runner.started[1].input);

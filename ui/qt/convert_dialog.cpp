@@ -195,6 +195,7 @@ void CConvertDialog::resizeEvent(QResizeEvent* event) {
 
 void CConvertDialog::InitDialog() {
     m_initialized = true;
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(QApplication::doubleClickInterval()));
     m_controller.Start();
     m_inputEdit->setToolTip(Text(texts::kInputTip));
     m_outputEdit->setToolTip(Text(texts::kOutputTip));

@@ -194,6 +194,7 @@ BOOL CConvertDialog::OnInitDialog() {
     m_loop.Attach(m_hwnd);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(GetDoubleClickTime()));
     m_controller.Start();
     AddJobsMenu();
     AddTooltips();

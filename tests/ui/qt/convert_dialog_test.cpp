@@ -425,7 +425,7 @@ TEST_F(ConvertDialogTest, TheWindowShowsBeforeTheCommandLineConverts) {
     EXPECT_TRUE(m_runner.started.empty()) << "nothing converts before the window is up";
     QCoreApplication::processEvents();
     ASSERT_EQ(1u, m_runner.started.size());
-    EXPECT_EQ(U("varloGui - 1/2"), m_dialog->windowTitle());
+    EXPECT_EQ(U("varloGui - 0/2"), m_dialog->windowTitle());
 }
 
 TEST_F(ConvertDialogTest, DuringAChainTheWindowAnswersAndTheButtonStops) {
@@ -439,11 +439,11 @@ TEST_F(ConvertDialogTest, DuringAChainTheWindowAnswersAndTheButtonStops) {
     EXPECT_EQ(U("中止"), button->accessibleName());
     EXPECT_TRUE(Control<QLineEdit>(IDC_INPUT)->isReadOnly());
     EXPECT_FALSE(Control(IDC_BROWSE_EXEC)->isEnabled());
-    EXPECT_EQ(U("varloGui - 1/2"), m_dialog->windowTitle());
+    EXPECT_EQ(U("varloGui - 0/2"), m_dialog->windowTitle());
 
     // A drop joins the queue behind the running file and leaves the log alone.
     Drop("file:///w/late.wav\n", Over(IDC_LOG));
-    EXPECT_EQ(U("varloGui - 1/3"), m_dialog->windowTitle());
+    EXPECT_EQ(U("varloGui - 0/3"), m_dialog->windowTitle());
     m_runner.End(0, {}, "rec a\r\n");
     ASSERT_EQ(2u, m_runner.started.size());
     EXPECT_EQ("/w/b.wav", m_runner.started[1].input);

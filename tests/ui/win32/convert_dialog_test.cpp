@@ -227,7 +227,7 @@ TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
     m_dialog->SetCommandLine("C:\\tools\\myConv.exe C:\\w\\a.wav");
     m_window = m_dialog->Create();
     test::PumpMessages(m_window);
-    EXPECT_EQ(L"myConv - 1/1", test::WindowTextW(m_window));
+    EXPECT_EQ(L"myConv - 0/1", test::WindowTextW(m_window));
     EXPECT_EQ("varlo.exe", Text(IDC_EXEC));
     EXPECT_EQ(BST_CHECKED, SendMessageA(Control(IDC_AUTO), BM_GETCHECK, 0, 0));
     EXPECT_EQ((Strings{"varlo.exe|C:\\w\\a.wav|C:\\w\\a.aac"}), Runs())
@@ -585,14 +585,14 @@ TEST_F(Win32DialogTest, AChainHoldsTheFieldsTakesDropsAndStopsOnStop) {
     };
     ASSERT_EQ(1u, Runs().size());
     expectBusy(true);
-    EXPECT_EQ(L"varloGui - 1/2", test::WindowTextW(m_window));
+    EXPECT_EQ(L"varloGui - 0/2", test::WindowTextW(m_window));
 
     // A drop joins the queue behind the running file, and the log stays.
     FinishNext();
     Drop({"C:\\w\\late.wav"});
     EXPECT_EQ("rec C:\\w\\a.wav\r\n", Log());
     EXPECT_EQ(2u, Runs().size());
-    EXPECT_EQ(L"varloGui - 2/3", test::WindowTextW(m_window));
+    EXPECT_EQ(L"varloGui - 1/3", test::WindowTextW(m_window));
 
     // 中止: the running one is stopped, the rest of the queue dropped.
     Click(IDOK);
