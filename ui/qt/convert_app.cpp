@@ -26,7 +26,7 @@ int CConvertApp::Run() {
     dialog.SetArguments(m_arguments);
 
     CQuitSignals quit;
-    QObject::connect(&quit, &CQuitSignals::QuitRequested, &dialog, &QDialog::reject);
+    QObject::connect(&quit, &CQuitSignals::QuitRequested, &dialog, &CConvertDialog::Quit);
     // The desktop session is ending: there is no time to wait for converters to stop.
     QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &dialog,
                      [&dialog](QSessionManager&) { dialog.EndSession(); });

@@ -223,6 +223,26 @@ void CConvertDialog::done(int result) {
     }
 }
 
+void CConvertDialog::Quit() {
+    // Topmost first; a window that will not close must not hold the quit up for ever.
+    for (int tries = 0; tries < 64; ++tries) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        } else if (QWidget* modal = QApplication::activeModalWidget();
+                   modal != nullptr && modal != this) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                dialog->reject();
+            } else {
+                modal->close();
+            }
+        } else {
+            break;
+        }
+    }
+    // Once their own event loops have returned.
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+}
+
 void CConvertDialog::EndSession() {
     m_controller.EndSession();
     m_closing = true;

@@ -54,6 +54,9 @@ public slots:
     // Every way out (Exit, Esc, the close box, a quit signal) ends here: running conversions are
     // stopped first, and the settings are saved once, while the fields still hold their texts.
     void done(int result) override;
+    // A quit signal: the menus and modal windows open over this one close first, their choices
+    // dropped, then this one closes as by its close box.
+    void Quit();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -40,11 +40,16 @@ QString U(const char* utf8) {
 class CFakeChooser : public IFileChooser {
 public:
     std::optional<std::string> Choose(FileDialogKind kind, const std::string& startFolder,
-                                      QWidget*) override {
+                                      QWidget* parent) override {
         asked.push_back(kind);
         folders.push_back(startFolder);
+        if (modal) {  // as a real file dialog: the answer only when it is accepted
+            QDialog box(parent);
+            return box.exec() == QDialog::Accepted ? answer : std::nullopt;
+        }
         return answer;
     }
+    bool modal = false;
     std::optional<std::string> answer;
     std::vector<FileDialogKind> asked;
     std::vector<std::string> folders;
@@ -319,6 +324,29 @@ TEST_F(ConvertDialogTest, FileDialogsForEmptyFieldsOpenInTheInputsFolder) {
     Control<QPushButton>(IDC_BROWSE_OUTPUT)->click();
     Control<QPushButton>(IDC_BROWSE_EXEC)->click();
     EXPECT_EQ((Strings{"/w/", "/w/"}), m_chooser.folders);
+}
+
+TEST_F(ConvertDialogTest, AQuitClosesMenusAndFileDialogsFirstDroppingTheirChoice) {
+    const std::function<void()> opens[] = {
+        [this] { Control<QPushButton>(IDC_BROWSE_EXEC)->click(); },
+        [this] {
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                      m_dialog->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(m_dialog.get(), &menuKey);
+        },
+    };
+    for (const auto& open : opens) {
+        Open({"/w/a.wav"}, /*autoExec=*/1);
+        m_chooser.modal = true;
+        m_chooser.answer = "/orphaned/choice";
+        WriteAutoExec(m_store, "varloGui", 0);  // the close writes the box's 1 back
+        WhenModalShows([this](QWidget*) { m_dialog->Quit(); });
+        open();  // returns once the quit has closed what it opened
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(m_dialog->isVisible());
+        EXPECT_EQ("conv", ReadSettings(m_store, "varloGui").execFile) << "the choice is dropped";
+        EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec) << "saved as at any close";
+    }
 }
 
 TEST_F(ConvertDialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
