@@ -10,8 +10,8 @@
 
 #include <cstdlib>
 
+#include "child_process.h"
 #include "interpreter.h"
-#include "parent_death.h"
 
 extern char** environ;
 
@@ -137,6 +137,9 @@ struct ChildPlan {
         ::dup2(static_cast<int>(plan.captures.output), STDOUT_FILENO) < 0 ||
         ::dup2(static_cast<int>(plan.captures.error), STDERR_FILENO) < 0) {
         ChildFails(plan.report, errno);
+    }
+    if (int error = CloseDescriptorsFrom(STDERR_FILENO + 1, plan.report); error != 0) {
+        ChildFails(plan.report, error);
     }
     int error = ENOENT;
     bool denied = false;

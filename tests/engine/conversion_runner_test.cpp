@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 #include "engine/path_parts.h"
 #include "process_gone.h"
@@ -90,14 +92,107 @@ TEST_F(ConversionRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
     const auto took = std::chrono::steady_clock::now() - asked;
     EXPECT_GE(took, CConversionRunner::kStopGrace - 100ms) << "it was asked before it was killed";
     EXPECT_LT(took, CConversionRunner::kStopGrace + 1s);
-    EXPECT_TRUE(test::Gone(converter));
-    EXPECT_TRUE(test::Gone(child));
+    EXPECT_TRUE(test::GoneSoon(converter));
+    EXPECT_TRUE(test::GoneSoon(child));
     EXPECT_TRUE(m_status.Ok());
     EXPECT_EQ("stubborn.wav -> stubborn.aac\r\nchild " + std::to_string(child) +
                   "\r\n変換を中止しました。\r\n",
               m_record);
     EXPECT_EQ(std::set<std::string>{"kept.aac"}, m_folder.Names())
         << "no capture, no half-written output, and what was there before stays";
+}
+
+// The converter's and its helper's pids, once it has written them.
+std::pair<pid_t, pid_t> Pids(CWaitLoop& loop, const std::string& file) {
+    pid_t converter = 0, helper = 0;
+    EXPECT_TRUE(loop.RunUntil([&] { return PathExists(file); }, 10s));
+    loop.RunUntil(
+        [&] {
+            return std::sscanf(test::ReadFile(file).c_str(), "%d %d", &converter, &helper) == 2;
+        },
+        10s);
+    ::unlink(file.c_str());
+    return {converter, helper};
+}
+
+TEST_F(ConversionRunnerTest, AStopReachesWhatTheConverterLeftAndRemovesTheOutputAfterIt) {
+    const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    for (const bool now : {false, true}) {
+        SCOPED_TRACE(now ? "StopNow" : "Stop");
+        const std::string input = now ? "stubborn.wav" : "leaves-helper.wav";
+        auto running = Start(input, "out.aac");
+        const auto [converter, helper] = Pids(m_loop, pids);
+        now ? running->StopNow() : running->Stop();
+        ASSERT_TRUE(now ? m_ended : RunUntilEnded());
+        EXPECT_TRUE(test::GoneSoon(converter));
+        EXPECT_TRUE(test::GoneSoon(helper));
+        ::usleep(100000);  // a helper still alive would have written the output again by now
+        EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
+        EXPECT_NE(std::string::npos, m_record.find("変換を中止しました。")) << m_record;
+    }
+}
+
+TEST_F(ConversionRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlone) {
+    const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    auto running = Start("sleep-0.wav", "done.aac");
+    const pid_t converter = Pids(m_loop, pids).first;
+    while (!test::Gone(converter)) {  // it has ended; the loop has not seen it yet
+        ::usleep(1000);
+    }
+    running->Stop();
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_EQ("sleep-0.wav -> done.aac\r\nslept\r\n", m_record);
+    EXPECT_EQ("partial", test::ReadFile("done.aac"));
+
+    // An output that is a link, dangling or not, is the user's: a stop never deletes it.
+    ::symlink("target.aac", "link.aac");
+    running = Start("stubborn.wav", "link.aac");
+    Pids(m_loop, pids);
+    running->Stop();
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_EQ(NameKind::Link, KindOfName("link.aac"));
+}
+
+TEST_F(ConversionRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKillLeft) {
+    const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
+    const std::string seen = pids + "-seen";
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    for (const bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "SIGKILL" : "exit()");
+        const auto program = [&] {
+            CWaitLoop loop;
+            CConversionRunner runner(loop);
+            auto running =
+                runner.Start(kFake, "stubborn.wav", "theirs.aac", [](CStatus, std::string) {});
+            const auto [converter, helper] = Pids(loop, pids);
+            test::WriteFile(seen, std::to_string(converter) + " " + std::to_string(helper));
+            killed ? (void)::raise(SIGKILL) : std::exit(1);  // as when the X server goes
+        };
+        const std::function<bool(int)> ended = [killed](int status) {
+            return killed ? testing::KilledBySignal(SIGKILL)(status)
+                          : testing::ExitedWithCode(1)(status);
+        };
+        EXPECT_EXIT(program(), ended, "");
+        const auto [converter, helper] = Pids(m_loop, seen);
+        EXPECT_TRUE(test::GoneSoon(converter)) << "the converter dies with the program";
+        if (killed) {
+            ::kill(helper, SIGKILL);  // what it started is beyond the program's reach
+        } else {
+            EXPECT_TRUE(test::GoneSoon(helper));
+            EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
+        }
+    }
+    EXPECT_EQ((std::set<std::string>{"theirs.aac", "varloGui0.tmp", "varloGuiErr0.tmp"}),
+              m_folder.Names());
+    // The next start removes what the killed run left, and not what a running copy holds.
+    auto running = Start("sleep-60000.wav", "mine.aac");
+    ASSERT_TRUE(m_loop.RunUntil([] { return PathExists("mine.aac"); }, 10s));
+    CConversionRunner next(m_loop);
+    EXPECT_EQ(
+        (std::set<std::string>{"theirs.aac", "mine.aac", "varloGui1.tmp", "varloGuiErr1.tmp"}),
+        m_folder.Names());
 }
 
 TEST_F(ConversionRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {

@@ -15,7 +15,12 @@
 //                       "sleep-N" (writes part of its output file, then takes N ms),
 //                       "stubborn" (ignores SIGTERM, starts a child that ignores it too and
 //                       prints "child <pid>" to standard error, writes part of its output file,
-//                       and never ends; with FAKE_PIDS set, writes both pids to that file)
+//                       and never ends; with FAKE_PIDS set, writes both pids to that file),
+//                       "leaves-helper" (obeys SIGTERM, but first starts a helper that ignores it
+//                       and writes the output file over and over; FAKE_PIDS as for "stubborn"),
+//                       "session" (prints "leader" when it leads a session of its own, "no tty"
+//                       when it has no terminal, "defaults" when no signal is blocked or ignored)
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,7 +92,37 @@ int ByInput(const std::string& input, const std::string& output) {
         for (int i = 0; i < 50; ++i) {
             WriteAll(STDOUT_FILENO, block);
         }
+    } else if (starts("session")) {
+        sigset_t blocked;
+        ::sigprocmask(SIG_SETMASK, nullptr, &blocked);
+        bool defaults = true;
+        for (int sig = 1; sig < NSIG; ++sig) {
+            struct sigaction action;
+            defaults = defaults && !sigismember(&blocked, sig) &&
+                       !(::sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN);
+        }
+        WriteAll(STDOUT_FILENO, std::string(::getsid(0) == ::getpid() ? "leader\n" : "") +
+                                    (::open("/dev/tty", O_RDWR) < 0 ? "no tty\n" : "") +
+                                    (defaults ? "defaults\n" : ""));
+    } else if (starts("leaves-helper")) {
+        const pid_t helper = ::fork();
+        if (helper == 0) {
+            ::signal(SIGTERM, SIG_IGN);
+            for (;;) {
+                StartOutput(output);
+                ::usleep(20000);
+            }
+        }
+        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
+            std::ofstream(pids) << ::getpid() << " " << helper << "\n";
+        }
+        for (;;) {
+            ::pause();
+        }
     } else if (starts("sleep-")) {
+        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
+            std::ofstream(pids) << ::getpid() << " 0\n";
+        }
         StartOutput(output);
         ::usleep(static_cast<useconds_t>(std::stoi(name.substr(6))) * 1000);
         WriteAll(STDOUT_FILENO, "slept\n");

@@ -3,6 +3,7 @@
 
 #include <signal.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -18,6 +19,14 @@ inline bool Gone(pid_t pid) {
     const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
     const std::size_t close = stat.rfind(')');
     return close != std::string::npos && stat.substr(close + 2, 1) == "Z";
+}
+
+// Gone, allowing up to a second for a signal already sent to be delivered.
+inline bool GoneSoon(pid_t pid) {
+    for (int waited = 0; waited < 100 && !Gone(pid); ++waited) {
+        ::usleep(10000);
+    }
+    return Gone(pid);
 }
 
 }  // namespace varlo::test

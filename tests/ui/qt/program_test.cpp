@@ -189,8 +189,8 @@ TEST(Program, TerminatedDuringAConversionItEndsTheConverterAndSaves) {
     const auto took = std::chrono::steady_clock::now() - asked;
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_LT(took, std::chrono::seconds(3));
-    EXPECT_TRUE(test::Gone(converter));
-    EXPECT_TRUE(test::Gone(grandchild));
+    EXPECT_TRUE(test::GoneSoon(converter));
+    EXPECT_TRUE(test::GoneSoon(grandchild));
     EXPECT_EQ(1, ReadSettings(store, "varloGui").autoExec) << "the settings were saved";
     EXPECT_EQ((std::set<std::string>{"cfg", "pids", "stubborn.wav"}), folder.Names())
         << "no capture, and no half-written output";

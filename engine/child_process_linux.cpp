@@ -1,0 +1,39 @@
+#include <errno.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "child_process.h"
+
+namespace varlo {
+
+int DieWithParent() {
+    return ::prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 ? 0 : errno;
+}
+
+int CloseDescriptorsFrom(int first, int keep) {
+    const auto closeRange = [](unsigned from, unsigned to) {
+        return from > to ? 0L : ::syscall(SYS_close_range, from, to, 0U);
+    };
+    if (closeRange(first, keep - 1) == 0 && closeRange(keep + 1, ~0U) == 0) {
+        return 0;
+    }
+    if (errno != ENOSYS) {
+        return errno;
+    }
+    // A kernel before 5.9: one by one, up to the limit of open descriptors.
+    struct rlimit limit;
+    const long last = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
+                          ? static_cast<long>(limit.rlim_cur)
+                          : 65536;
+    for (long fd = first; fd < last; ++fd) {
+        if (fd != keep) {
+            ::close(static_cast<int>(fd));
+        }
+    }
+    return 0;
+}
+
+}  // namespace varlo
