@@ -83,9 +83,9 @@ TEST_F(ConvertControllerTest, StartQueueLoadsTheFirstFileWithoutConverting) {
     // Convert converts a.wav and loads b.wav; a second press converts b.wav and clears both.
     m_controller.ConvertClicked();
     EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Output)", "GetText(Converter)",
-                     "GetText(Input)", "GetText(Output)", "AppendLog(rec a.wav\r\n)", "SetText(Input, b.wav)",
-                     "GetText(Input)", "SetText(Output, b.aac)", "MoveCaretToEnd(Input)",
-                     "MoveCaretToEnd(Output)", "GetAutoState()"}),
+                     "GetText(Input)", "GetText(Output)", "AppendLog(rec a.wav\r\n)",
+                     "SetText(Input, b.wav)", "GetText(Input)", "SetText(Output, b.aac)",
+                     "MoveCaretToEnd(Input)", "MoveCaretToEnd(Output)", "GetAutoState()"}),
               m_view.Take());
     m_controller.ConvertClicked();
     EXPECT_EQ((Calls{"SetText(Log, )", "GetText(Input)", "GetText(Output)", "GetText(Converter)",
@@ -228,6 +228,25 @@ TEST_F(ConvertControllerTest, AnInputTypedSinceTheLastProposalGetsItsOwnOutput) 
     EXPECT_EQ("varlo.exe|/w/c.wav|/elsewhere/mine.aac", m_runs.back());
 }
 
+TEST_F(ConvertControllerTest, AnOutputTheUserTypedOrChoseIsKept) {
+    StartWith({"/w/a.wav"});
+    const struct {
+        const char* input;
+        const char* output;  // what the user leaves in the field before Convert
+        const char* converted;
+    } presses[] = {
+        {"/w/typed.wav", "/mine/typed.aac", "/mine/typed.aac"},  // typed input, typed output
+        {"/w/typed.wav", "", "/w/typed.aac"},  // the same input again, the field cleared
+        {"/w/other.wav", "/w/typed.aac", "/w/other.aac"},  // still the earlier proposal
+    };
+    for (const auto& press : presses) {
+        m_view.fields[ConvertField::Input] = press.input;
+        m_view.fields[ConvertField::Output] = press.output;
+        m_controller.ConvertClicked();
+        EXPECT_EQ(std::string("varlo.exe|") + press.input + "|" + press.converted, m_runs.back());
+    }
+}
+
 TEST_F(ConvertControllerTest, AChosenConverterWithABlankStaysOneWord) {
     StartWith({});
     m_controller.ConverterChosen("/opt/my tools/conv");
@@ -344,6 +363,47 @@ TEST_F(ConvertControllerChainTest, ChainRunsFromTheLoopAndDropsJoinIt) {
     EXPECT_FALSE(m_view.busy);
     EXPECT_EQ("varloGui", m_view.caption);
     EXPECT_EQ((std::pair<std::size_t, std::size_t>{0, 0}), m_view.progress);
+}
+
+TEST_F(ConvertControllerChainTest, TheSecondPressOfADoubleClickDoesNotStop) {
+    StartWith({"/w/a.wav"});
+    for (const auto doubleClick :
+         {std::chrono::milliseconds(3600000), std::chrono::milliseconds(0)}) {
+        m_controller.SetDoubleClickTime(doubleClick);
+        m_controller.ConvertClicked();
+        m_controller.ConvertClicked();
+        EXPECT_EQ(doubleClick.count() == 0, m_runner.started.back().stopped);
+    }
+}
+
+TEST_F(ConvertControllerChainTest, OutputsOfRunningConversionsAreComparedAsFiles) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.SetJobs(3);
+    m_controller.FilesDropped({"song.wav", "./song.flac", "x/../song.mp3"});
+    ASSERT_EQ(3u, m_runner.started.size());
+    EXPECT_EQ("song.aac", m_runner.started[0].output);
+    EXPECT_EQ("./song(1).aac", m_runner.started[1].output);
+    EXPECT_EQ("x/../song(2).aac", m_runner.started[2].output);
+}
+
+TEST_F(ConvertControllerChainTest, TheCaptionCountsRecordsOverEveryFileOfTheRun) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.SetJobs(3);
+    Strings files;
+    for (int i = 0; i < 12; ++i) {
+        files.push_back("/w/" + std::to_string(i) + ".wav");
+    }
+    m_controller.FilesDropped(files);
+    EXPECT_EQ("varloGui - 0/12", m_view.caption);
+    for (std::size_t i = 0; i < 11; ++i) {
+        m_runner.End(i, {}, "rec\r\n");
+        EXPECT_EQ("varloGui - " + std::to_string(i + 1) + "/12", m_view.caption);
+    }
+    // Files dropped while a stop waits for its converter are a run of their own.
+    m_controller.ConvertClicked();
+    m_controller.FilesDropped({"/w/late1.wav", "/w/late2.wav"});
+    m_runner.End(11, {}, "stopped\r\n");
+    EXPECT_EQ("varloGui - 0/2", m_view.caption);
 }
 
 TEST_F(ConvertControllerChainTest, ADropBeforeTheCommandLineLoadsNeverStartsASecondChain) {

@@ -80,8 +80,14 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
     Prints("A\nB", "E\n");
     const std::string input = Here("song.wav");
     const std::string output = Here("song.aac");
+    // Our own standard input is a file, whatever the suite was started with: the converter must
+    // not get it.
+    const int savedInput = ::dup(STDIN_FILENO);
+    ::dup2(::open(ReportPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600), STDIN_FILENO);
 
     EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n", test::RecordOf(kFake, input, output));
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
 
     Seen seen = Report();
     EXPECT_EQ((std::vector<std::string>{kFake, input, output}), seen.argv);
@@ -90,6 +96,30 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
     EXPECT_EQ(Here("varloGui0.tmp"), seen.stdoutTarget);
     EXPECT_EQ(Here("varloGuiErr0.tmp"), seen.stderrTarget);
     EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may stay behind";
+}
+
+TEST_F(ConverterRunTest, ConverterRunsAloneWithDefaultSignalsAndItsEndIsKnown) {
+    // The program as a terminal or a careless parent may have started it.
+    struct sigaction ignore = {}, pipeBefore, childBefore;
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &pipeBefore);
+    ::sigaction(SIGCHLD, &ignore, &childBefore);
+    sigset_t blocked, maskBefore;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ::sigprocmask(SIG_BLOCK, &blocked, &maskBefore);
+    ::setenv("FAKE_BY_INPUT", "1", 1);
+    const std::string session = test::RecordOf(kFake, "session.wav", "s.aac");
+    const std::string failed = test::RecordOf(kFake, "exit-1.wav", "e.aac");
+    ::unsetenv("FAKE_BY_INPUT");
+    ::sigprocmask(SIG_SETMASK, &maskBefore, nullptr);
+    ::sigaction(SIGPIPE, &pipeBefore, nullptr);
+    ::sigaction(SIGCHLD, &childBefore, nullptr);
+
+    EXPECT_EQ("session.wav -> s.aac\r\nleader\r\nno tty\r\ndefaults\r\n", session);
+    EXPECT_EQ("exit-1.wav -> e.aac\r\nexiting\r\n変換プログラムが終了コード 1 で終了しました。\r\n",
+              failed)
+        << "with SIGCHLD ignored, a failure must not read as success";
 }
 
 TEST_F(ConverterRunTest, CaptureLinesFollowTextModeRules) {

@@ -349,6 +349,17 @@ TEST_F(ConvertDialogTest, AQuitClosesMenusAndFileDialogsFirstDroppingTheirChoice
     }
 }
 
+TEST_F(ConvertDialogTest, TheSessionsEndEndsConversionsAndSavesBeforeItReturns) {
+    Open({}, /*autoExec=*/1);
+    m_runner.answer = nullptr;
+    Drop("file:///w/a.wav\n", Over(IDOK));
+    WriteAutoExec(m_store, "varloGui", 0);
+    m_dialog->EndSession();
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec);
+    EXPECT_FALSE(m_dialog->Controller().Busy());
+    EXPECT_FALSE(m_dialog->isVisible());
+}
+
 TEST_F(ConvertDialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     Open({"/w/a.wav", "/w/b.wav"});
     m_dialog->SetText(ConvertField::Log, "log");
