@@ -27,14 +27,6 @@ int AboveStandardStreams(int fd) {
     return moved;
 }
 
-// strerror_r comes in two forms: the GNU one returns the text, the XSI one fills the buffer.
-[[maybe_unused]] std::string ErrorTextFrom(const char* text, const char*) {
-    return text;
-}
-[[maybe_unused]] std::string ErrorTextFrom(int, const char* buffer) {
-    return buffer;
-}
-
 }  // namespace
 
 void CloseNativeHandle(NativeHandle handle) {
@@ -123,11 +115,6 @@ void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
         return;
     }
     UnlinkIfSame(static_cast<int>(file.Get()), name);
-}
-
-std::string SystemErrorText(int error) {
-    char buffer[256] = "";
-    return ErrorTextFrom(::strerror_r(error, buffer, sizeof buffer), buffer);
 }
 
 std::string FullPathInCurrentFolder(const std::string& name) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture_file.h"
+#include "wide_path.h"
 
 namespace varlo {
 
@@ -28,7 +29,7 @@ CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
     // Not inherited: the converter gets a duplicate made for it alone. Shared for deletion, so
     // that removing it works even while a process the converter left behind still holds it.
     HANDLE file =
-        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        CreateFileW(WidePath(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     overwrite ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -84,15 +85,15 @@ bool DeleteByHandle(HANDLE file) {
 void CCaptureFile::DeleteOwn() {
     if (!DeleteByHandle(Native(Handle()))) {
         m_handle.Reset();
-        DeleteFileA(m_name.c_str());
+        DeleteFileW(WidePath(m_name).c_str());
     }
 }
 
 void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
     // Opened without sharing, which fails while anyone (a running copy, its converter) has it
     // open; a link is opened as itself and left alone, a folder not opened at all.
-    const HANDLE file = CreateFileA(name.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE file = CreateFileW(WidePath(name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -102,21 +103,6 @@ void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
         DeleteByHandle(file);
     }
     CloseHandle(file);
-}
-
-std::string SystemErrorText(int error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 ? std::string(text, length) : "Error " + std::to_string(error);
-    LocalFree(text);
-    // The system's texts end in a line break, which would add an empty line to the record.
-    while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message;
 }
 
 std::string FullPathInCurrentFolder(const std::string& name) {

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "converter_run.h"
-#include "native_text.h"
+#include "common/system_text.h"
 
 namespace varlo {
 

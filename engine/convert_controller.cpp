@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "arguments.h"
-#include "native_text.h"
+#include "common/system_text.h"
 #include "output_path.h"
 #include "path_parts.h"
 #include "settings/settings.h"

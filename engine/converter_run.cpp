@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "native_text.h"
+#include "common/system_text.h"
+#include "console_text.h"
 #include "path_parts.h"
 
 namespace varlo {
@@ -199,12 +200,14 @@ CStatus CConversion::Finish(std::string& record) {
         record += m_started.Message() + "\r\n" + OutcomeLine(m_started, m_end, m_stopped);
         return {};
     }
+    const std::size_t printed = record.size();
     if (CStatus status = TakeCapture(m_errorCapture, record); !status.Ok()) {
         return status;
     }
     if (CStatus status = TakeCapture(m_outputCapture, record); !status.Ok()) {
         return status;
     }
+    ConvertConsoleText(record, printed);
     // A stopped conversion leaves no half-written output behind; what was there before stays,
     // and a link is never taken for the converter's file.
     if (m_stopped && !m_outputExisted && KindOfName(m_output) == NameKind::Other) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "capture_file.h"
+#include "common/system_text.h"
 #include "environment_names.h"
 #include "interpreter.h"
 #include "path_parts.h"
@@ -105,7 +106,7 @@ CStatus BuildCommand(const std::vector<std::string>& words, const std::string& p
         for (const std::string* name : {&input, &output}) {
             if (name->find_first_of("%\"\r\n") != std::string::npos) {
                 WriteLine(errorCapture,
-                          *name + ": a name holding % or \" cannot be given to a batch file");
+                          *name + NativeText(": % や \" を含む名前はバッチファイルに渡せません"));
                 return CStatus::Error(CStatus::Code::NotStarted, *name, ERROR_INVALID_NAME);
             }
         }
@@ -137,7 +138,10 @@ CScopedHandle KillOnCloseJob() {
     }
     CScopedHandle job(Owned(created));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // Every process of the job ends at a crash rather than wait behind the crash dialog, also
+    // what a batch file or the converter starts.
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
     if (!SetInformationJobObject(Native(job.Get()), JobObjectExtendedLimitInformation, &limits,
                                  sizeof limits)) {
         return {};
@@ -166,11 +170,11 @@ DWORD Launch(const Command& command, CaptureHandles captures, CConverterProcess:
     PROCESS_INFORMATION process{};
     std::vector<char> line(command.line.begin(), command.line.end());
     line.push_back('\0');
-    // No console for the converter, so no window flashes up for each file: what it prints goes
-    // to the captures. (A console's host would also hold the captures open after it ends.)
+    // A console of its own that no one sees: no window flashes up for each file, and the
+    // programs a batch file runs share it, so that what they print reaches the captures too.
     // Suspended, so that it starts nothing before it is in its job.
     if (!CreateProcessA(command.application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                        DETACHED_PROCESS | CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                         &process)) {
         return GetLastError();
     }
@@ -285,6 +289,9 @@ CStatus StartConverter(const std::string& converter, const std::string& input,
     if (program.empty()) {
         return NotStarted(word, ERROR_FILE_NOT_FOUND, captures.error);
     }
+    // A converter that crashes ends there, with its exit code in the record, rather than waiting
+    // behind the system's crash dialog; it inherits this from the program.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     Command command;
     if (CStatus built = BuildCommand(words, program, input, output, captures.error, command);
         !built.Ok()) {

@@ -63,7 +63,8 @@ std::string ConverterArgumentPath(std::string_view path,
 // same key. Empty for an empty path.
 std::string FileKey(const std::string& path);
 
-// True when the path names something that exists, a file or a folder alike.
+// True when the path names something that exists, a file or a folder alike. On Windows also when
+// the name cannot be looked at for any reason but "not found".
 bool PathExists(const std::string& path);
 
 // What a name itself is, links not followed: nothing, a link (a dangling one too; on Windows any

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "path_parts.h"
+#include "wide_path.h"
 
 namespace varlo {
 
@@ -27,26 +28,7 @@ std::string FileKey(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    // The system's own reading of the name: current folder and drive, "." and "..", both
-    // separators; it looks at no file.
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD got =
-            GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (got == 0) {
-            full = wide;
-            break;
-        }
-        if (got < full.size()) {
-            full.resize(got);
-            break;
-        }
-        full.resize(got + 1);
-    }
+    std::wstring full = FullWidePath(WideFromAnsi(path));
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
                                           nullptr, 0, nullptr, nullptr);
@@ -57,28 +39,35 @@ std::string FileKey(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // A name that cannot be looked at (a folder without access, say) may well be someone's file:
+    // only "not found" is free.
+    return KindOfName(path) != NameKind::None;
 }
 
 NameKind KindOfName(const std::string& path) {
-    // The attributes of the name itself: a link's own, not its target's.
-    const DWORD attributes = path.find('\0') != std::string::npos
-                                 ? INVALID_FILE_ATTRIBUTES
-                                 : GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        // Only a name known to be free is free: one that cannot be looked at may be someone's.
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? NameKind::None
-                                                                              : NameKind::Other;
+    if (path.find('\0') != std::string::npos) {
+        return NameKind::None;  // no file has such a name
     }
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? NameKind::Link : NameKind::Other;
+    // The attributes of the name itself: a link's own, not its target's.
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? NameKind::Link : NameKind::Other;
+    }
+    // Only a name known to be free is free: one that cannot be looked at may be someone's.
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:  // names no file can have
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_PATHNAME:
+            return NameKind::None;
+        default:
+            return NameKind::Other;
+    }
 }
 
 bool RemoveFile(const std::string& path) {
-    return path.find('\0') == std::string::npos && DeleteFileA(path.c_str()) != FALSE;
+    return path.find('\0') == std::string::npos && DeleteFileW(WidePath(path).c_str()) != FALSE;
 }
 
 }  // namespace varlo

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/system_text.h"
+
 namespace varlo {
 
 class CStatus {
@@ -37,7 +39,5 @@ private:
     int m_systemError = 0;
 };
 
-// The system's text for an error code, such as "Permission denied".
-std::string SystemErrorText(int error);
 
 }  // namespace varlo

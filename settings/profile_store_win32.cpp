@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/system_text.h"
 #include "profile_store.h"
 #include "profile_text.h"
 
@@ -129,7 +130,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
                                const std::string& value) {
     // The profile functions would write a line break as it is and so add lines of its own.
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) {
-        m_saveError = Failure(m_path, "the value of " + key + " holds a line break");
+        m_saveError = Failure(m_path, key + NativeText(" の値に改行が含まれています"));
         Report(m_saveError);
         return false;
     }
@@ -140,10 +141,10 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         if (WriteProfileStringA(section.c_str(), key.c_str(), stored.c_str())) {
             return true;
         }
-        refused = Failure("", "error " + std::to_string(GetLastError())) + "; ";
+        refused = Failure("", SystemErrorText(static_cast<int>(GetLastError()))) + "; ";
         target = PerUserPath();
         if (target.empty()) {
-            m_saveError = refused + "APPDATA is not set";
+            m_saveError = refused + NativeText("APPDATA が設定されていません");
             Report(m_saveError);
             return false;
         }
@@ -154,7 +155,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
     }
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), target.c_str())) {
-        m_saveError = refused + Failure(target, "error " + std::to_string(GetLastError()));
+        m_saveError = refused + Failure(target, SystemErrorText(static_cast<int>(GetLastError())));
         Report(m_saveError);
         return false;
     }

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/native_text.h"
+#include "common/system_text.h"
 #include "fake_runner.h"
 #include "fake_view.h"
 #include "settings/settings.h"

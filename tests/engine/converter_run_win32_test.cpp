@@ -11,13 +11,14 @@
 #include <functional>
 #include <optional>
 
+#include "common/system_text.h"
 #include "engine/capture_file.h"
 #include "engine/conversion_runner.h"
 #include "engine/converter_run.h"
 #include "engine/event_loop.h"
-#include "engine/native_text.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
+#include "engine/wide_path.h"
 #include "run_record.h"
 #include "temp_folder.h"
 
@@ -193,12 +194,17 @@ TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNam
         << "found as conv.bat, & stays inside its name";
 
     // %NAME% would be expanded by the interpreter: the name is not handed over.
-    EXPECT_EQ(
-        "%USERPROFILE%.wav -> %USERPROFILE%.aac\r\n%USERPROFILE%.wav: a name holding % or \" "
-        "cannot be given to a batch file\r\n" +
-            kNotStarted,
-        test::RecordOf("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
-    EXPECT_EQ(Names{"conv.bat"}, m_folder.Names());
+    EXPECT_EQ("%USERPROFILE%.wav -> %USERPROFILE%.aac\r\n%USERPROFILE%.wav" +
+                  NativeText(": % や \" を含む名前はバッチファイルに渡せません") + "\r\n" +
+                  kNotStarted,
+              test::RecordOf("conv.bat", "%USERPROFILE%.wav", "%USERPROFILE%.aac"));
+
+    // What the programs a batch file runs print reaches the record too.
+    Prints("from the program\n", "");
+    test::WriteFile("runs.bat", "@echo off\r\necho batch\r\n\"" + kConverter + "\" %1 %2\r\n");
+    EXPECT_EQ("a.wav -> a.aac\r\nbatch\r\nfrom the program\r\n",
+              test::RecordOf("runs.bat", "a.wav", "a.aac"));
+    EXPECT_EQ((Names{"conv.bat", "runs.bat"}), m_folder.Names());
 }
 
 TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) {
@@ -246,6 +252,24 @@ TEST_F(ConverterRunWin32Test, CapturesNobodyHoldsAreRemovedAndNamesCompareAsFile
     EXPECT_EQ(FileKey("C:\\W\\Song.aac"), FileKey("c:/w//x/../SONG.aac"));
     EXPECT_EQ(FileKey(m_folder.Path() + "\\a.aac"), FileKey(".\\a.aac"));
     EXPECT_NE(FileKey("C:\\w\\a.aac"), FileKey("C:\\w\\a(1).aac"));
+}
+
+TEST_F(ConverterRunWin32Test, FoldersPastTheClassicLimitAreSeenWhole) {
+    std::string deep = m_folder.Path();
+    while (deep.size() < 290) {
+        deep += "\\" + std::string(60, 'd');
+        ASSERT_TRUE(CreateDirectoryW(WidePath(deep).c_str(), nullptr)) << GetLastError();
+    }
+    const std::string taken = deep + "\\song.aac";
+    const HANDLE file =
+        CreateFileW(WidePath(taken).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+    EXPECT_EQ(deep + "\\song(1).aac", ProposeOutputPath(deep + "\\song.wav"));
+    EXPECT_TRUE(PathExists(taken));
+    EXPECT_EQ(NameKind::Other, KindOfName(taken));
+    EXPECT_TRUE(RemoveFile(taken)) << "as after a stop";
+    EXPECT_EQ(NameKind::None, KindOfName(taken));
 }
 
 TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {

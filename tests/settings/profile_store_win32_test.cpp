@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/system_text.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -121,7 +122,9 @@ TEST_F(RefusingWinIniTest, SettingsThatCanGoNowhereAreKeptAsAnError) {
     // A file where the per-user folder would go.
     test::WriteFile(m_appData.Path() + "\\varloGui", "");
     EXPECT_FALSE(m_store.WriteValue(m_section, "AutoExec", "1"));
-    EXPECT_EQ("WIN.INI: error 5; " + PerUser() + ": error 3", m_store.SaveError());
+    EXPECT_EQ("WIN.INI: " + SystemErrorText(ERROR_ACCESS_DENIED) + "; " + PerUser() + ": " +
+                  SystemErrorText(ERROR_PATH_NOT_FOUND),
+              m_store.SaveError());
     EXPECT_EQ(0, ReadSettings(m_store, m_section).autoExec);
 }
 

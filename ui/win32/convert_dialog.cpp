@@ -233,7 +233,9 @@ void CConvertDialog::OnSize(int width, int height) {
         const ControlBox box =
             GrownBox(placed.id,
                      {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}, dx, dy);
-        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+        // Drawn anew where it lands, not copied from where it was: a button that moves into the
+        // grown part would otherwise stay blank until something else repaints it.
+        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
         if (positions != nullptr) {
             positions = DeferWindowPos(positions, placed.window, nullptr, box.x, box.y, box.width,
                                        box.height, flags);
@@ -244,6 +246,7 @@ void CConvertDialog::OnSize(int width, int height) {
     if (positions != nullptr) {
         EndDeferWindowPos(positions);
     }
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CConvertDialog::AddTooltips() {
@@ -287,8 +290,19 @@ void CConvertDialog::OnCommand(int id) {
             Browse(FileDialogKind::Converter);
             break;
         default:
+            // A submenu of the window menu reports its entries as commands, not system commands.
+            JobsChosen(static_cast<UINT>(id));
             break;
     }
+}
+
+bool CConvertDialog::JobsChosen(UINT id) {
+    if (id <= IDM_JOBS || id > IDM_JOBS + 16u * static_cast<UINT>(kMaxJobs)) {
+        return false;
+    }
+    m_controller.SetJobs(static_cast<int>((id - IDM_JOBS) / 16));
+    CheckJobs();
+    return true;
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
@@ -306,12 +320,7 @@ BOOL CConvertDialog::OnSysCommand(WPARAM command) {
         about.DoModal(m_hwnd);
         return TRUE;
     }
-    if (id > IDM_JOBS && id <= IDM_JOBS + 16u * static_cast<UINT>(kMaxJobs)) {
-        m_controller.SetJobs(static_cast<int>((id - IDM_JOBS) / 16));
-        CheckJobs();
-        return TRUE;
-    }
-    return FALSE;
+    return JobsChosen(id) ? TRUE : FALSE;
 }
 
 void CConvertDialog::AddJobsMenu() {

@@ -86,6 +86,8 @@ private:
     // The window menu's 同時変換数 entry: how many conversions may run at once.
     void AddJobsMenu();
     void CheckJobs();
+    // A choice of the 同時変換数 submenu; false for any other command.
+    bool JobsChosen(UINT id);
     void RememberLayout();
     void Browse(FileDialogKind kind);
     // Says once, as the window closes, that settings were lost because no write could go anywhere.

@@ -14,7 +14,7 @@
 #include <memory>
 #include <set>
 
-#include "engine/native_text.h"
+#include "common/system_text.h"
 #include "engine/path_parts.h"
 #include "fake_runner.h"
 #include "res/resource.h"
@@ -219,6 +219,9 @@ TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndWindowMenu) {
     EXPECT_EQ(1, ReadSettings(m_store, "varloGui").jobs);
     EXPECT_TRUE(GetMenuState(jobs, 0, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_FALSE(GetMenuState(jobs, 1, MF_BYPOSITION) & MF_CHECKED);
+    // Chosen with the mouse, a submenu's entry arrives as a command.
+    SendMessageA(m_window, WM_COMMAND, GetMenuItemID(jobs, 1), 0);
+    EXPECT_EQ(2, ReadSettings(m_store, "varloGui").jobs);
 }
 
 TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
@@ -366,7 +369,7 @@ TEST_F(Win32DialogTest, SettingsThatCannotBeSavedAreReportedOnceAsTheWindowClose
     test::PumpMessages(nullptr);
     ASSERT_EQ(1u, m_boxes.size());
     EXPECT_EQ(Wide("設定を保存できませんでした。次回の起動時には以前の設定に戻ります。\n\n") +
-                  Wide(m_store.Path() + ": error 5"),
+                  Wide(m_store.Path() + ": " + SystemErrorText(ERROR_ACCESS_DENIED)),
               m_boxes[0].text);
     EXPECT_EQ(L"varloGui", m_boxes[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), m_boxes[0].type);

@@ -108,12 +108,19 @@ TEST_F(ProgramTest, ConvertsItsArgumentShowsTheWindowAndSavesWhenClosed) {
     WriteProfileStringA("varloGui", "ExecFile", kConverter.c_str());
     WriteProfileStringA("varloGui", "AutoExec", "1");
     SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    // It prints as Japanese console programs do, in Shift-JIS ("ソース エラー").
+    test::WriteFile(m_folder.Path() + "\\printed",
+                    "\x83\x5C\x81\x5B\x83\x58 \x83\x47\x83\x89\x81\x5B\n");
+    SetEnvironmentVariableA("FAKE_STDOUT_FILE", (m_folder.Path() + "\\printed").c_str());
 
     const HWND window = Start("\"" + kProgram + "\" \"" + input + "\"");
+    SetEnvironmentVariableA("FAKE_STDOUT_FILE", nullptr);
     ASSERT_NE(nullptr, window) << "no window showed";
 
-    // The window shows, then converts: in Japanese, with the conversion in its log.
-    EXPECT_TRUE(LogComes(window, L"take one.wav -> take one.aac\r\n"));
+    // The window shows, then converts: in Japanese, with the conversion in its log, what the
+    // converter printed read in the system's code page.
+    EXPECT_TRUE(LogComes(
+        window, L"take one.wav -> take one.aac\r\n" + test::Wide("ソース エラー") + L"\r\n"));
     EXPECT_EQ(L"varloGui", RemoteText(window));
     EXPECT_EQ(test::Wide("変換"), RemoteText(GetDlgItem(window, IDOK)));
     EXPECT_EQ(test::Wide("自動変換"), RemoteText(GetDlgItem(window, IDC_AUTO)));

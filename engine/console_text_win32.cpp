@@ -1,0 +1,54 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "console_text.h"
+
+namespace varlo {
+
+namespace {
+
+// The code page console programs print in: the system's, which the program's UTF-8 manifest hides
+// from GetOEMCP() (and, under Wine, from the locale functions too); the registry keeps it.
+UINT SystemOemCodePage() {
+    wchar_t value[16] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage",
+                     L"OEMCP", RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS) {
+        if (const UINT codePage = static_cast<UINT>(_wtoi(value)); codePage != 0) {
+            return codePage;
+        }
+    }
+    DWORD codePage = 0;
+    if (GetLocaleInfoEx(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTCODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage),
+                        sizeof codePage / sizeof(wchar_t)) == 0) {
+        return GetOEMCP();
+    }
+    return codePage;
+}
+
+}  // namespace
+
+void ConvertConsoleText(std::string& record, std::size_t from) {
+    const std::string_view text = std::string_view(record).substr(from);
+    if (text.empty() || GetACP() != CP_UTF8 || IsValidUtf8(text)) {
+        return;
+    }
+    const UINT codePage = SystemOemCodePage();
+    const int size = static_cast<int>(text.size());
+    const int wide =
+        codePage == CP_UTF8 ? 0 : MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    if (wide <= 0) {
+        return;
+    }
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, utf16.data(), wide);
+    const int narrow =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), narrow, nullptr, nullptr);
+    record.replace(from, std::string::npos, utf8);
+}
+
+}  // namespace varlo
