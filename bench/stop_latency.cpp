@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 #include "engine/converter_run.h"
 #include "harness.h"
 #include "res/resource.h"
@@ -22,7 +22,7 @@ const std::string kStopped = OutcomeLine(CStatus(), ProcessEnd(), true);
 
 double EngineStop(const std::string& converter) {
     CWaitLoop loop;
-    CConversionRunner runner(loop);
+    CProcessRunner runner(loop);
     std::optional<Clock::time_point> endedAt;
     std::string record;
     const std::vector<std::string> input = InputPaths("in", 1);

@@ -3,7 +3,7 @@
 // engine's own loop. The two take turns, after an untimed warm-up chain of each.
 #include <cstdio>
 
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 #include "engine/convert_controller.h"
 #include "harness.h"
 #include "tests/support/fake_view.h"
@@ -40,7 +40,7 @@ Chain EngineChain(const std::vector<std::string>& inputs) {
     test::CFakeView view;  // its fields are strings
     view.recording = false;
     CWaitLoop loop;
-    CConversionRunner runner(loop);
+    CProcessRunner runner(loop);
     CProfileStore profile = BenchProfile(BenchConverter("print"));
     CConvertController controller(view, profile, runner);
     controller.SetArguments({"varloGui"});

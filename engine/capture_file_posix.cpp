@@ -29,12 +29,6 @@ int AboveStandardStreams(int fd) {
 
 }  // namespace
 
-void CloseNativeHandle(NativeHandle handle) {
-    if (handle != kNoHandle) {
-        ::close(static_cast<int>(handle));
-    }
-}
-
 CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
     m_handle.Reset();
     m_name = name;

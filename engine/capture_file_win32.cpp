@@ -16,13 +16,6 @@ HANDLE Native(NativeHandle handle) {
 
 }  // namespace
 
-void CloseNativeHandle(NativeHandle handle) {
-    // INVALID_HANDLE_VALUE is kNoHandle; a null handle is what a failed call leaves in some APIs.
-    if (handle != kNoHandle && handle != 0) {
-        CloseHandle(Native(handle));
-    }
-}
-
 CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
     m_handle.Reset();
     m_name = name;

@@ -18,7 +18,7 @@ namespace {
 constexpr char kFallbackSection[] = "varloGui";
 }  // namespace
 
-struct CConvertController::Conversion {
+struct CConvertController::Underway {
     std::string outputKey;  // FileKey of the output it writes
     std::unique_ptr<IRunningConversion> running;
     bool ended = false;
@@ -252,7 +252,7 @@ void CConvertController::EndSession() {
     Operation([this] {
         m_closeWhenIdle = false;
         Stop();
-        for (Conversion& conversion : m_conversions) {
+        for (Underway& conversion : m_conversions) {
             if (!conversion.ended && conversion.running != nullptr) {
                 conversion.running->StopNow();
             }
@@ -288,7 +288,7 @@ void CConvertController::ProposeOutput(const std::string& input) {
     const auto reserved = [this](const std::string& path) {
         const std::string key = FileKey(path);
         return std::any_of(m_conversions.begin(), m_conversions.end(),
-                           [&](const Conversion& c) { return c.outputKey == key; });
+                           [&](const Underway& c) { return c.outputKey == key; });
     };
     m_proposal = ProposeOutputPath(input, reserved);
     m_view.SetText(ConvertField::Output, m_proposal);
@@ -318,7 +318,7 @@ void CConvertController::StartConversion() {
                                  });
     } catch (...) {
         // Nothing runs: the entry ends here, and the failure is told in its turn.
-        Conversion& failed = m_conversions[number - m_firstNumber];
+        Underway& failed = m_conversions[number - m_firstNumber];
         failed.ended = true;
         failed.status = StatusFromCurrentException();
         m_again = true;
@@ -329,7 +329,7 @@ void CConvertController::StartConversion() {
 
 void CConvertController::OnFinished(std::size_t number, CStatus status, std::string record) {
     Operation([&] {
-        Conversion& conversion = m_conversions.at(number - m_firstNumber);
+        Underway& conversion = m_conversions.at(number - m_firstNumber);
         conversion.ended = true;
         conversion.status = std::move(status);
         conversion.record = std::move(record);
@@ -361,7 +361,7 @@ void CConvertController::Stop() {
     m_stopping = true;
     m_chain = false;
     m_queue.clear();
-    for (Conversion& conversion : m_conversions) {
+    for (Underway& conversion : m_conversions) {
         if (!conversion.ended && conversion.running != nullptr) {
             conversion.running->Stop();
         }
@@ -370,7 +370,7 @@ void CConvertController::Stop() {
 
 std::size_t CConvertController::Running() const {
     std::size_t running = 0;
-    for (const Conversion& conversion : m_conversions) {
+    for (const Underway& conversion : m_conversions) {
         running += conversion.ended ? 0 : 1;
     }
     return running;
@@ -379,7 +379,7 @@ std::size_t CConvertController::Running() const {
 void CConvertController::Pump() {
     // Records go to the log in queue order: one that ends early waits for those before it.
     while (!m_conversions.empty() && m_conversions.front().ended) {
-        Conversion done = std::move(m_conversions.front());
+        Underway done = std::move(m_conversions.front());
         m_conversions.pop_front();
         ++m_firstNumber;
         ++m_done;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion_runner.h"
+#include "process_runner.h"
 #include "settings/profile_store.h"
 #include "status.h"
 
@@ -112,7 +112,7 @@ public:
     const std::deque<std::string>& Queue() const { return m_queue; }
 
 private:
-    struct Conversion;
+    struct Underway;
 
     // Runs an entry point's work, then whatever it set going; shows any failure through the view.
     // Called from inside another (a message box's own event loop), it only does the work.
@@ -153,7 +153,7 @@ private:
     std::optional<std::vector<std::string>> m_arguments;
 
     // Started conversions in queue order, until their records have been appended.
-    std::deque<Conversion> m_conversions;
+    std::deque<Underway> m_conversions;
     std::size_t m_firstNumber = 0;  // the number of m_conversions.front()
     std::size_t m_jobs = 1;         // conversions that may run at once
     bool m_chain = false;           // the queue feeds conversions as they end

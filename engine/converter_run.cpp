@@ -47,14 +47,15 @@ CStatus CreateCapture(std::string_view pattern, CCaptureFile& capture) {
 
 // Conversions under way, so that a program that ends through exit() still ends them and leaves no
 // capture behind. Only the window's thread makes conversions.
-std::vector<CConversion*>& LiveConversions() {
-    static auto* live = new std::vector<CConversion*>;  // never destroyed: exit() may still need it
+std::vector<CConverterRun*>& LiveRuns() {
+    static auto* live =
+        new std::vector<CConverterRun*>;  // never destroyed: exit() may still need it
     return *live;
 }
 
-void EndLiveConversions() {
-    while (!LiveConversions().empty()) {
-        LiveConversions().back()->Abandon();
+void EndLiveRuns() {
+    while (!LiveRuns().empty()) {
+        LiveRuns().back()->Abandon();
     }
 }
 
@@ -124,14 +125,14 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
     return {};
 }
 
-CConversion::CConversion(const std::string& converter, const std::string& input,
-                         const std::string& output, const ConverterStarter& starter)
+CConverterRun::CConverterRun(const std::string& converter, const std::string& input,
+                             const std::string& output, const ConverterStarter& starter)
     : m_input(input),
       m_output(output),
       m_outputExisted(output.empty() || KindOfName(output) != NameKind::None) {
-    static const bool registered = std::atexit(&EndLiveConversions) == 0;
+    static const bool registered = std::atexit(&EndLiveRuns) == 0;
     (void)registered;
-    LiveConversions().push_back(this);
+    LiveRuns().push_back(this);
     m_started = CreateCapture(kOutputCapturePattern, m_outputCapture);
     if (m_started.Ok()) {
         m_started = CreateCapture(kErrorCapturePattern, m_errorCapture);
@@ -145,12 +146,12 @@ CConversion::CConversion(const std::string& converter, const std::string& input,
                         {m_outputCapture.Handle(), m_errorCapture.Handle()}, m_process);
 }
 
-CConversion::~CConversion() {
+CConverterRun::~CConverterRun() {
     Abandon();
 }
 
-void CConversion::Abandon() {
-    std::vector<CConversion*>& live = LiveConversions();
+void CConverterRun::Abandon() {
+    std::vector<CConverterRun*>& live = LiveRuns();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (!m_finished) {
         Stop();
@@ -161,7 +162,7 @@ void CConversion::Abandon() {
     }
 }
 
-bool CConversion::Ended() {
+bool CConverterRun::Ended() {
     if (!m_process.Running()) {
         return true;
     }
@@ -172,13 +173,13 @@ bool CConversion::Ended() {
     return false;
 }
 
-void CConversion::Wait() {
+void CConverterRun::Wait() {
     if (m_process.Running()) {
         m_end = m_process.Wait();
     }
 }
 
-void CConversion::Stop() {
+void CConverterRun::Stop() {
     // One that has ended on its own by now ends as it ended: its output is complete.
     if (m_stopped || Ended()) {
         return;
@@ -187,11 +188,11 @@ void CConversion::Stop() {
     m_process.Terminate();
 }
 
-void CConversion::Kill() {
+void CConverterRun::Kill() {
     m_process.Kill();
 }
 
-CStatus CConversion::Finish(std::string& record) {
+CStatus CConverterRun::Finish(std::string& record) {
     m_finished = true;
     record = RecordHeader(m_input, m_output);
     if (!m_outputCapture.IsOpen() && !m_errorCapture.IsOpen()) {
@@ -228,7 +229,7 @@ void RemoveAbandonedCaptures() {
 CStatus RunConverter(const std::string& converter, const std::string& input,
                      const std::string& output, std::string& record,
                      const ConverterStarter& starter) {
-    CConversion conversion(converter, input, output, starter);
+    CConverterRun conversion(converter, input, output, starter);
     conversion.Wait();
     return conversion.Finish(record);
 }

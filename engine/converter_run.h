@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "capture_file.h"
-#include "interpreter.h"
+#include "converter_process.h"
 #include "status.h"
 
 namespace varlo {
@@ -23,17 +23,17 @@ std::string RecordHeader(std::string_view input, std::string_view output);
 std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stopped);
 
 // One conversion: its captures, its converter and what is known of its output.
-class CConversion {
+class CConverterRun {
 public:
     // Creates the two captures and starts the converter. What keeps it from starting (no free
     // capture, no such program) is told by the record that Finish makes.
-    CConversion(const std::string& converter, const std::string& input, const std::string& output,
-                const ConverterStarter& starter = &StartConverter);
+    CConverterRun(const std::string& converter, const std::string& input, const std::string& output,
+                  const ConverterStarter& starter = &StartConverter);
     // A conversion dropped before Finish is ended, and leaves nothing behind but what Finish
     // would have left.
-    ~CConversion();
-    CConversion(const CConversion&) = delete;
-    CConversion& operator=(const CConversion&) = delete;
+    ~CConverterRun();
+    CConverterRun(const CConverterRun&) = delete;
+    CConverterRun& operator=(const CConverterRun&) = delete;
 
     // See CConverterProcess.
     NativeHandle EndHandle() const { return m_process.EndHandle(); }

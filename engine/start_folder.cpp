@@ -1,6 +1,6 @@
 #include "start_folder.h"
 
-#include "interpreter.h"
+#include "converter_process.h"
 
 namespace varlo {
 

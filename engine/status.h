@@ -39,5 +39,4 @@ private:
     int m_systemError = 0;
 };
 
-
 }  // namespace varlo

@@ -554,7 +554,7 @@ TEST(ConvertControllerWithConverter, AutoChainThroughTheRealConverterRun) {
     WriteAutoExec(store, "varloGui", 1);
     CFakeView view;
     CWaitLoop loop;
-    CConversionRunner runner(loop);
+    CProcessRunner runner(loop);
     CConvertController controller(view, store, runner);
     controller.SetArguments({"varloGui"});
     controller.Start();

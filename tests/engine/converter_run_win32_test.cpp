@@ -13,7 +13,7 @@
 
 #include "common/system_text.h"
 #include "engine/capture_file.h"
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 #include "engine/converter_run.h"
 #include "engine/event_loop.h"
 #include "engine/output_path.h"
@@ -332,7 +332,7 @@ TEST_F(ConverterRunWin32Test, AStopEndsTheConverterWithWhatItStartedAndMade) {
     Prints("said\r\n", "");
 
     CWaitLoop loop;
-    CConversionRunner runner(loop);
+    CProcessRunner runner(loop);
     std::optional<std::string> record;
     const std::unique_ptr<IRunningConversion> running =
         runner.Start(kConverter, "in.wav", "made.aac", [&](CStatus status, std::string text) {

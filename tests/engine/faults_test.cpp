@@ -43,7 +43,7 @@ protected:
         test::CFakeView view;
         view.recording = false;
         CWaitLoop loop;
-        CConversionRunner runner(loop);
+        CProcessRunner runner(loop);
         CConvertController controller(view, store, runner);
         controller.SetArguments({"varloGui"});
         controller.Start();

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/interpreter.h"
+#include "engine/converter_process.h"
 
 namespace varlo {
 namespace {

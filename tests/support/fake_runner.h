@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 
 namespace varlo::test {
 
@@ -29,7 +29,7 @@ public:
             CStatus status = answer(started[index], record);
             End(index, status, record);
         }
-        return std::make_unique<CConversion>(*this, index);
+        return std::make_unique<CFakeRun>(*this, index);
     }
 
     // Ends conversion `index` with a record (or a failure).
@@ -54,9 +54,9 @@ public:
     std::vector<Started> started;
 
 private:
-    class CConversion : public IRunningConversion {
+    class CFakeRun : public IRunningConversion {
     public:
-        CConversion(CFakeRunner& runner, std::size_t index) : m_runner(runner), m_index(index) {}
+        CFakeRun(CFakeRunner& runner, std::size_t index) : m_runner(runner), m_index(index) {}
         void Stop() override { m_runner.started.at(m_index).stopped = true; }
         void StopNow() override {
             Stop();

@@ -74,7 +74,7 @@ private:
     QLineEdit* PathField(ConvertField field) const;
 
     CQtEventLoop m_loop;
-    CConversionRunner m_processRunner{m_loop};
+    CProcessRunner m_processRunner{m_loop};
     CConvertController m_controller;
     QCheckBox* m_autoCheck = nullptr;
     QPlainTextEdit* m_logEdit = nullptr;

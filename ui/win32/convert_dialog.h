@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 #include "engine/convert_controller.h"
 #include "file_chooser.h"
 #include "tooltip_relay.h"
@@ -100,7 +100,7 @@ private:
     CProfileStore& m_profile;
     // Before the controller: its conversions watch through them until they end with it.
     CWindowEventLoop m_loop;
-    CConversionRunner m_ownRunner;
+    CProcessRunner m_ownRunner;
     CConvertController m_controller;
 
     HWND m_tooltip = nullptr;

@@ -1,4 +1,4 @@
-#include "interpreter.h"
+#include "converter_process.h"
 
 namespace varlo {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "converter_process.h"
 #include "event_loop.h"
-#include "interpreter.h"
 #include "status.h"
 
 namespace varlo {
@@ -38,13 +38,13 @@ public:
 };
 
 // Converters run as processes, their ends waited for by an event loop.
-class CConversionRunner : public IConversionRunner {
+class CProcessRunner : public IConversionRunner {
 public:
     // How long a stopped converter may take before it is killed.
     static constexpr std::chrono::milliseconds kStopGrace{2000};
 
     // Starts by deleting the captures that killed runs left in the current folder.
-    explicit CConversionRunner(IEventLoop& loop, ConverterStarter starter = &StartConverter);
+    explicit CProcessRunner(IEventLoop& loop, ConverterStarter starter = &StartConverter);
 
     std::unique_ptr<IRunningConversion> Start(const std::string& converter,
                                               const std::string& input, const std::string& output,

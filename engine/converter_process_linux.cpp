@@ -1,11 +1,15 @@
 #include <errno.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "child_process.h"
+#include <string>
+
+#include "converter_process.h"
+#include "converter_process_system.h"
 
 namespace varlo {
 
@@ -34,6 +38,17 @@ int CloseDescriptorsFrom(int first, int keep) {
         }
     }
     return 0;
+}
+
+NativeHandle OpenEndHandle(pid_t pid) {
+    // A pidfd (Linux 5.3); none on an older kernel.
+    const long pidfd = ::syscall(SYS_pidfd_open, pid, 0);
+    return pidfd >= 0 ? static_cast<NativeHandle>(pidfd) : kNoHandle;
+}
+
+std::string SignalName(int signal) {
+    const char* name = ::sigabbrev_np(signal);
+    return name == nullptr ? std::string() : std::string("SIG") + name;
 }
 
 }  // namespace varlo

@@ -4,8 +4,8 @@
 
 #include "capture_file.h"
 #include "common/system_text.h"
+#include "converter_process.h"
 #include "environment_names.h"
-#include "interpreter.h"
 #include "path_parts.h"
 #include "windows_command_line.h"
 

@@ -1,5 +1,5 @@
 // Conversions that run while an event loop goes on: their end, a stop, and what a stop leaves.
-#include "engine/conversion_runner.h"
+#include "engine/process_runner.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -21,10 +21,10 @@ using namespace std::chrono_literals;
 
 const std::string kFake = FAKE_CONVERTER_PATH;
 
-class ConversionRunnerTest : public ::testing::Test {
+class ProcessRunnerTest : public ::testing::Test {
 protected:
-    ConversionRunnerTest() { ::setenv("FAKE_BY_INPUT", "1", 1); }
-    ~ConversionRunnerTest() override {
+    ProcessRunnerTest() { ::setenv("FAKE_BY_INPUT", "1", 1); }
+    ~ProcessRunnerTest() override {
         ::unsetenv("FAKE_BY_INPUT");
         ::unsetenv("FAKE_PIDS");
     }
@@ -45,13 +45,13 @@ protected:
 
     test::CTempFolder m_folder;
     CWaitLoop m_loop;
-    CConversionRunner m_runner{m_loop};
+    CProcessRunner m_runner{m_loop};
     bool m_ended = false;
     CStatus m_status;
     std::string m_record;
 };
 
-TEST_F(ConversionRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
+TEST_F(ProcessRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
     auto running = Start("exit-3.wav", "exit-3.aac");
     EXPECT_FALSE(m_ended);
     ASSERT_TRUE(RunUntilEnded());
@@ -75,7 +75,7 @@ TEST_F(ConversionRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
         m_record);
 }
 
-TEST_F(ConversionRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
+TEST_F(ProcessRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
     const std::string pids = m_folder.Path() + "/../" + "pids-" + std::to_string(::getpid());
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
     test::WriteFile("kept.aac", "not mine");
@@ -90,8 +90,8 @@ TEST_F(ConversionRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
     running->Stop();
     ASSERT_TRUE(RunUntilEnded());
     const auto took = std::chrono::steady_clock::now() - asked;
-    EXPECT_GE(took, CConversionRunner::kStopGrace - 100ms) << "it was asked before it was killed";
-    EXPECT_LT(took, CConversionRunner::kStopGrace + 1s);
+    EXPECT_GE(took, CProcessRunner::kStopGrace - 100ms) << "it was asked before it was killed";
+    EXPECT_LT(took, CProcessRunner::kStopGrace + 1s);
     EXPECT_TRUE(test::GoneSoon(converter));
     EXPECT_TRUE(test::GoneSoon(child));
     EXPECT_TRUE(m_status.Ok());
@@ -115,7 +115,7 @@ std::pair<pid_t, pid_t> Pids(CWaitLoop& loop, const std::string& file) {
     return {converter, helper};
 }
 
-TEST_F(ConversionRunnerTest, AStopReachesWhatTheConverterLeftAndRemovesTheOutputAfterIt) {
+TEST_F(ProcessRunnerTest, AStopReachesWhatTheConverterLeftAndRemovesTheOutputAfterIt) {
     const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
     for (const bool now : {false, true}) {
@@ -133,7 +133,7 @@ TEST_F(ConversionRunnerTest, AStopReachesWhatTheConverterLeftAndRemovesTheOutput
     }
 }
 
-TEST_F(ConversionRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlone) {
+TEST_F(ProcessRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlone) {
     const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
     auto running = Start("sleep-0.wav", "done.aac");
@@ -155,7 +155,7 @@ TEST_F(ConversionRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlo
     EXPECT_EQ(NameKind::Link, KindOfName("link.aac"));
 }
 
-TEST_F(ConversionRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKillLeft) {
+TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKillLeft) {
     const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
     const std::string seen = pids + "-seen";
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
@@ -163,7 +163,7 @@ TEST_F(ConversionRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatA
         SCOPED_TRACE(killed ? "SIGKILL" : "exit()");
         const auto program = [&] {
             CWaitLoop loop;
-            CConversionRunner runner(loop);
+            CProcessRunner runner(loop);
             auto running =
                 runner.Start(kFake, "stubborn.wav", "theirs.aac", [](CStatus, std::string) {});
             const auto [converter, helper] = Pids(loop, pids);
@@ -189,13 +189,13 @@ TEST_F(ConversionRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatA
     // The next start removes what the killed run left, and not what a running copy holds.
     auto running = Start("sleep-60000.wav", "mine.aac");
     ASSERT_TRUE(m_loop.RunUntil([] { return PathExists("mine.aac"); }, 10s));
-    CConversionRunner next(m_loop);
+    CProcessRunner next(m_loop);
     EXPECT_EQ(
         (std::set<std::string>{"theirs.aac", "mine.aac", "varloGui1.tmp", "varloGuiErr1.tmp"}),
         m_folder.Names());
 }
 
-TEST_F(ConversionRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {
+TEST_F(ProcessRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {
     test::WriteFile("sleep-60000.aac", "older");
     auto running = Start("sleep-60000.wav", "sleep-60000.aac");
     ASSERT_TRUE(
@@ -209,7 +209,7 @@ TEST_F(ConversionRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputTha
         << "an output that existed before is the user's, whatever the converter did to it";
 }
 
-TEST_F(ConversionRunnerTest, DroppingAConversionEndsItAndCleansUp) {
+TEST_F(ProcessRunnerTest, DroppingAConversionEndsItAndCleansUp) {
     auto running = Start("sleep-60000.wav", "dropped.aac");
     ASSERT_TRUE(m_loop.RunUntil([] { return PathExists("dropped.aac"); }, 10s));
     running.reset();
@@ -217,7 +217,7 @@ TEST_F(ConversionRunnerTest, DroppingAConversionEndsItAndCleansUp) {
     EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
 }
 
-TEST_F(ConversionRunnerTest, ConversionsAtOnceInOneFolderNeverShareACapture) {
+TEST_F(ProcessRunnerTest, ConversionsAtOnceInOneFolderNeverShareACapture) {
     std::vector<std::string> records(3);
     std::vector<std::unique_ptr<IRunningConversion>> running;
     int ended = 0;

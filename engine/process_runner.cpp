@@ -1,10 +1,10 @@
-#include "conversion_runner.h"
+#include "process_runner.h"
 
 #include <exception>
 #include <new>
 
-#include "converter_run.h"
 #include "common/system_text.h"
+#include "converter_run.h"
 
 namespace varlo {
 
@@ -13,11 +13,11 @@ namespace {
 // How often the end is looked for where the platform gives nothing to wait on.
 constexpr std::chrono::milliseconds kPollInterval{20};
 
-class CRunningConversion : public IRunningConversion {
+class CWatchedRun : public IRunningConversion {
 public:
-    CRunningConversion(IEventLoop& loop, const std::string& converter, const std::string& input,
-                       const std::string& output, const ConverterStarter& starter,
-                       ConversionFinished finished)
+    CWatchedRun(IEventLoop& loop, const std::string& converter, const std::string& input,
+                const std::string& output, const ConverterStarter& starter,
+                ConversionFinished finished)
         : m_loop(loop),
           m_conversion(converter, input, output, starter),
           m_finished(std::move(finished)) {
@@ -30,8 +30,7 @@ public:
         }
         m_conversion.Stop();
         if (m_conversion.Stopped()) {
-            m_killTimer =
-                m_loop.After(CConversionRunner::kStopGrace, [this] { m_conversion.Kill(); });
+            m_killTimer = m_loop.After(CProcessRunner::kStopGrace, [this] { m_conversion.Kill(); });
         }
     }
 
@@ -82,7 +81,7 @@ private:
     }
 
     IEventLoop& m_loop;
-    CConversion m_conversion;
+    CConverterRun m_conversion;
     ConversionFinished m_finished;
     std::unique_ptr<IEventLoop::IWatch> m_endWatch;
     std::unique_ptr<IEventLoop::IWatch> m_killTimer;
@@ -90,17 +89,17 @@ private:
 
 }  // namespace
 
-CConversionRunner::CConversionRunner(IEventLoop& loop, ConverterStarter starter)
+CProcessRunner::CProcessRunner(IEventLoop& loop, ConverterStarter starter)
     : m_loop(loop), m_starter(std::move(starter)) {
     RemoveAbandonedCaptures();
 }
 
-std::unique_ptr<IRunningConversion> CConversionRunner::Start(const std::string& converter,
-                                                             const std::string& input,
-                                                             const std::string& output,
-                                                             ConversionFinished finished) {
-    return std::make_unique<CRunningConversion>(m_loop, converter, input, output, m_starter,
-                                                std::move(finished));
+std::unique_ptr<IRunningConversion> CProcessRunner::Start(const std::string& converter,
+                                                          const std::string& input,
+                                                          const std::string& output,
+                                                          ConversionFinished finished) {
+    return std::make_unique<CWatchedRun>(m_loop, converter, input, output, m_starter,
+                                         std::move(finished));
 }
 
 CStatus StatusFromCurrentException() {

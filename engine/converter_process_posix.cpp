@@ -4,14 +4,13 @@
 #include <signal.h>
 #include <spawn.h>
 #include <string.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "child_process.h"
-#include "interpreter.h"
+#include "converter_process.h"
+#include "converter_process_system.h"
 
 extern char** environ;
 
@@ -19,7 +18,7 @@ namespace varlo {
 
 struct CConverterProcess::State {
     pid_t pid = -1;        // also its session and process group
-    CScopedHandle pidfd;   // readable once the converter has ended; kept until the state goes
+    CScopedHandle pidfd;   // OpenEndHandle: readable once it has ended; kept until the state goes
     bool stopped = false;  // its group dies with it, before it is collected
     std::optional<ProcessEnd> end;
 };
@@ -184,9 +183,12 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
     }
     plan.nullInput = static_cast<int>(nullInput.Get());
     int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+    if (::pipe(pipe) != 0) {
         return errno;
     }
+    // Only the window's thread starts processes, so nothing forks between these calls.
+    ::fcntl(pipe[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(pipe[1], F_SETFD, FD_CLOEXEC);
     CScopedHandle reportRead(AboveStandardStreams(pipe[0]));
     CScopedHandle reportWrite(AboveStandardStreams(pipe[1]));
     if (!reportRead.Valid() || !reportWrite.Valid()) {
@@ -341,23 +343,9 @@ CStatus StartConverter(const std::string& converter, const std::string& input,
     }
     CConverterProcess started;
     started.m_state->pid = pid;
-    // A descriptor the event loop can watch for the end. Without one (a kernel before 5.3) the
-    // end is polled for.
-    const long pidfd = ::syscall(SYS_pidfd_open, pid, 0);
-    if (pidfd >= 0) {
-        started.m_state->pidfd.Reset(pidfd);
-    }
+    started.m_state->pidfd.Reset(OpenEndHandle(pid));
     process = std::move(started);
     return {};
-}
-
-}  // namespace varlo
-
-namespace varlo {
-
-std::string SignalName(int signal) {
-    const char* name = ::sigabbrev_np(signal);
-    return name == nullptr ? std::string() : std::string("SIG") + name;
 }
 
 }  // namespace varlo
