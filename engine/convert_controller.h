@@ -52,7 +52,9 @@ public:
 };
 
 // The window's fields hold the input, output and converter paths, the auto-convert flag and the
-// log; the controller keeps no copy of them and reads them when an operation needs them.
+// log, and the controller reads them when an operation needs them. What it keeps of its own is
+// what the fields cannot say: the input the output was last proposed for and that proposal,
+// and the output of every conversion under way.
 //
 // Conversions run while the window goes on: each one's end comes back through the runner, its
 // record is appended, and the next queued file is loaded (and converted, with auto-convert). No

@@ -6,7 +6,8 @@
 
 namespace varlo {
 
-// A fixed frame with a caption and a close box: no minimise, maximise or help button.
+// A frame with a caption and a close box, and no minimise, maximise or help button. The main
+// window may still be enlarged by its border (its log takes the room).
 inline constexpr Qt::WindowFlags kFrameHints = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 // The main window is the application's own window (in the task bar and the window switcher);
