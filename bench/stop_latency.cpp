@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "engine/process_runner.h"
 #include "engine/converter_run.h"
+#include "engine/process_runner.h"
 #include "harness.h"
 #include "res/resource.h"
+#include "tests/support/wait_loop.h"
 
 namespace varlo::bench {
 

@@ -3,10 +3,11 @@
 // engine's own loop. The two take turns, after an untimed warm-up chain of each.
 #include <cstdio>
 
-#include "engine/process_runner.h"
 #include "engine/convert_controller.h"
+#include "engine/process_runner.h"
 #include "harness.h"
 #include "tests/support/fake_view.h"
+#include "tests/support/wait_loop.h"
 
 namespace varlo::bench {
 

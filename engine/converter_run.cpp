@@ -226,12 +226,4 @@ void RemoveAbandonedCaptures() {
     }
 }
 
-CStatus RunConverter(const std::string& converter, const std::string& input,
-                     const std::string& output, std::string& record,
-                     const ConverterStarter& starter) {
-    CConverterRun conversion(converter, input, output, starter);
-    conversion.Wait();
-    return conversion.Finish(record);
-}
-
 }  // namespace varlo

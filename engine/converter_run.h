@@ -74,10 +74,4 @@ private:
 // a running copy of the program uses stay.
 void RemoveAbandonedCaptures();
 
-// Runs the converter for one input and output, waits for its end and makes its record. A path
-// that begins with '-' reaches the converter as "./-…" (ConverterArgumentPath).
-CStatus RunConverter(const std::string& converter, const std::string& input,
-                     const std::string& output, std::string& record,
-                     const ConverterStarter& starter = &StartConverter);
-
 }  // namespace varlo

@@ -42,8 +42,8 @@ bool Cp932LeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-const PathRules kPosixPathRules{&NoLeadBytes, '/', std::string_view::npos, false};
-const PathRules kCp932PathRules{&Cp932LeadByte, '\\', std::string_view::npos, true};
+const PathRules kPosixPathRules{&NoLeadBytes, '/', false};
+const PathRules kCp932PathRules{&Cp932LeadByte, '\\', true};
 
 PathParts SplitPath(std::string_view path, const PathRules& rules) {
     PathParts parts;
@@ -72,7 +72,7 @@ PathParts SplitPath(std::string_view path, const PathRules& rules) {
         extension = path.substr(lastDot);
     }
 
-    parts.directory = CutToLimit(directory, rules.directoryLimit, rules);
+    parts.directory = std::string(directory);  // a folder is never cut: a shorter one is another
     parts.baseName = CutToLimit(baseName, kPathPartLimit, rules);
     parts.extension = CutToLimit(extension, kPathPartLimit, rules);
     return parts;

@@ -16,9 +16,6 @@ struct PathRules {
     bool (*isLeadByte)(unsigned char byte);
     // The separator JoinPath inserts after a directory that does not end in one.
     char separator;
-    // Bytes kept of a split directory. Base name and extension always keep at most
-    // kPathPartLimit bytes.
-    std::size_t directoryLimit;
     // Windows names: '\' separates as '/' does, and a path whose second byte is ':' begins with
     // a drive. In POSIX names both are ordinary bytes: "back\slash.wav" is one file name.
     bool windowsNames;

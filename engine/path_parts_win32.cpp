@@ -16,7 +16,7 @@ bool AnsiLeadByte(unsigned char byte) {
 }
 
 // Folders are never cut: a longer path is still one folder, and a cut one names another.
-const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', std::string_view::npos, true};
+const PathRules kAnsiPathRules{&AnsiLeadByte, '\\', true};
 
 }  // namespace
 

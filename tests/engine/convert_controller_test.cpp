@@ -11,6 +11,7 @@
 #include "fake_view.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {

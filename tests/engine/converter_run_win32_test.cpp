@@ -21,6 +21,7 @@
 #include "engine/wide_path.h"
 #include "run_record.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {

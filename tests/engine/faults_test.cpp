@@ -13,6 +13,7 @@
 #include "fake_view.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {

@@ -11,7 +11,7 @@ struct SplitCase {
 };
 
 // Windows with UTF-8 as its ANSI code page: no lead bytes, but drives and both separators.
-const PathRules kUtf8WindowsRules{&NoLeadBytes, '\\', kPathPartLimit, true};
+const PathRules kUtf8WindowsRules{&NoLeadBytes, '\\', true};
 
 void ExpectParts(const PathParts& expected, const PathParts& actual, const std::string& path) {
     SCOPED_TRACE("path: " + path);

@@ -13,6 +13,7 @@
 #include "engine/path_parts.h"
 #include "process_gone.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {

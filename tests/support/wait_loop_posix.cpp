@@ -4,7 +4,7 @@
 #include <climits>
 #include <vector>
 
-#include "event_loop.h"
+#include "wait_loop.h"
 
 namespace varlo {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "event_loop.h"
+#include "wait_loop.h"
 
 namespace varlo {
 
