@@ -7,7 +7,7 @@
 #include <string>
 
 #include "capture_lines.h"
-#include "scoped_handle.h"
+#include "common/native_handle.h"
 #include "status.h"
 
 namespace varlo {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "capture_file.h"
+#include "common/code_page.h"
 #include "wide_path.h"
 
 namespace varlo {
@@ -99,18 +100,7 @@ void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
 }
 
 std::string FullPathInCurrentFolder(const std::string& name) {
-    std::vector<char> path(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetFullPathNameA(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
-        if (length == 0) {
-            return name;
-        }
-        if (length < path.size()) {
-            return std::string(path.data(), length);
-        }
-        path.resize(length + 1);
-    }
+    return FromWide(FullWidePath(WideFromAnsi(name)), CP_ACP);
 }
 
 }  // namespace varlo

@@ -7,9 +7,6 @@
 
 namespace varlo {
 
-// True when the bytes are UTF-8 throughout.
-bool IsValidUtf8(std::string_view text);
-
 // Makes what a record holds from `from` on (the lines the converter printed) fit for the log, in
 // place: text that is valid UTF-8 stays as it is. On Windows, where console programs print in
 // the system's OEM code page while this program runs in UTF-8, other text is read in that code

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "common/code_page.h"
+#include "common/text.h"
 #include "console_text.h"
 
 namespace varlo {
@@ -36,18 +38,10 @@ void ConvertConsoleText(std::string& record, std::size_t from) {
         return;
     }
     const UINT codePage = SystemOemCodePage();
-    const int size = static_cast<int>(text.size());
-    const int wide =
-        codePage == CP_UTF8 ? 0 : MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    if (wide <= 0) {
+    if (codePage == CP_UTF8) {
         return;
     }
-    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, utf16.data(), wide);
-    const int narrow =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), narrow, nullptr, nullptr);
+    const std::string utf8 = FromWide(ToWide(text, codePage), CP_UTF8);
     record.replace(from, std::string::npos, utf8);
 }
 

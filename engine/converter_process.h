@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scoped_handle.h"
+#include "common/native_handle.h"
 #include "status.h"
 
 namespace varlo {

@@ -25,22 +25,9 @@ struct CConverterProcess::State {
 
 namespace {
 
-void WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;  // the capture is what reports failures; nowhere else to say it
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 CStatus NotStarted(const std::string& program, int error, NativeHandle errorCapture) {
     CStatus status = CStatus::Error(CStatus::Code::NotStarted, program, error);
-    WriteAll(static_cast<int>(errorCapture), status.Message() + "\n");
+    WriteAll(errorCapture, status.Message() + "\n");  // the record tells of a failure here
     return status;
 }
 

@@ -4,7 +4,7 @@
 
 #include <sys/types.h>
 
-#include "scoped_handle.h"
+#include "common/native_handle.h"
 
 namespace varlo {
 

@@ -4,6 +4,7 @@
 
 #include "capture_file.h"
 #include "common/system_text.h"
+#include "common/text.h"
 #include "converter_process.h"
 #include "environment_names.h"
 #include "path_parts.h"
@@ -34,26 +35,13 @@ NativeHandle Owned(HANDLE handle) {
 }
 
 void WriteLine(NativeHandle errorCapture, const std::string& line) {
-    const std::string text = line + "\r\n";
-    DWORD written = 0;
-    WriteFile(Native(errorCapture), text.data(), static_cast<DWORD>(text.size()), &written,
-              nullptr);
+    WriteAll(errorCapture, line + "\r\n");  // the record tells of a failure here
 }
 
 CStatus NotStarted(const std::string& program, DWORD error, NativeHandle errorCapture) {
     CStatus status = CStatus::Error(CStatus::Code::NotStarted, program, static_cast<int>(error));
     WriteLine(errorCapture, status.Message());
     return status;
-}
-
-bool EndsWithNoCase(const std::string& s, const char* suffix) {
-    const std::string_view end(suffix);
-    if (s.size() < end.size()) {
-        return false;
-    }
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, s.data() + s.size() - end.size(),
-                          static_cast<int>(end.size()), end.data(),
-                          static_cast<int>(end.size())) == CSTR_EQUAL;
 }
 
 // The program as the command interpreter finds it: the name as given when it has an extension,
@@ -99,7 +87,7 @@ struct Command {
 CStatus BuildCommand(const std::vector<std::string>& words, const std::string& program,
                      const std::string& input, const std::string& output, NativeHandle errorCapture,
                      Command& command) {
-    if (EndsWithNoCase(program, ".bat") || EndsWithNoCase(program, ".cmd")) {
+    if (EndsWithAsciiNoCase(program, ".bat") || EndsWithAsciiNoCase(program, ".cmd")) {
         // Only the command interpreter runs a batch file, and it expands %NAME% even inside
         // quotes; a quote or a line break would end the argument. A name holding one of them is
         // not handed over rather than read as something else.

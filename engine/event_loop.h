@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "scoped_handle.h"
+#include "common/native_handle.h"
 
 namespace varlo {
 

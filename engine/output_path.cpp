@@ -1,5 +1,7 @@
 #include "output_path.h"
 
+#include "common/text.h"
+
 #include <string_view>
 
 #include "name_limit.h"
@@ -11,30 +13,13 @@ namespace {
 
 constexpr std::string_view kExtension = ".aac";
 
-bool IsUtf8Continuation(char byte) {
-    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
-
-// At most `room` bytes of `name`, never ending inside a UTF-8 character. Bytes that are not
-// UTF-8 are cut where they fall, as no character boundary is to be had.
-std::string_view CutToWholeCharacters(std::string_view name, std::size_t room) {
-    if (name.size() <= room) {
-        return name;
-    }
-    std::size_t end = room;
-    for (int back = 0; back < 3 && end > 0 && IsUtf8Continuation(name[end]); ++back) {
-        --end;
-    }
-    return name.substr(0, IsUtf8Continuation(name[end]) ? room : end);
-}
-
 // The candidate "base<suffix>.aac" in the input's folder, its base name shortened as far as the
 // name limit needs.
 std::string Candidate(const PathParts& parts, std::string_view suffix, std::size_t nameLimit) {
     std::string_view base = parts.baseName;
     const std::size_t fixed = suffix.size() + kExtension.size();
     if (nameLimit != kNoNameLimit && base.size() + fixed > nameLimit) {
-        base = CutToWholeCharacters(base, nameLimit > fixed ? nameLimit - fixed : 0);
+        base = CutUtf8(base, nameLimit > fixed ? nameLimit - fixed : 0);
     }
     std::string name(base);
     name += suffix;

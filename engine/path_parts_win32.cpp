@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/code_page.h"
 #include "path_parts.h"
 #include "wide_path.h"
 
@@ -30,11 +31,7 @@ std::string FileKey(const std::string& path) {
     }
     std::wstring full = FullWidePath(WideFromAnsi(path));
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string key(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), key.data(), bytes,
-                        nullptr, nullptr);
+    const std::string key = FromWide(full, CP_UTF8);
     return key;
 }
 

@@ -1,15 +1,12 @@
 #include <windows.h>
 
+#include "common/code_page.h"
 #include "wide_path.h"
 
 namespace varlo {
 
 std::wstring WideFromAnsi(const std::string& path) {
-    const int size = static_cast<int>(path.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), length);
-    return wide;
+    return ToWide(path, CP_ACP);
 }
 
 std::wstring FullWidePath(const std::wstring& path) {

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 
+#include "common/native_handle.h"
+#include "common/text.h"
 #include "profile_store.h"
 #include "profile_text.h"
 
@@ -26,26 +28,20 @@ void Report(const std::string& path, const std::string& reason) {
                  reason.c_str());
 }
 
-// Closes a descriptor when it goes out of scope.
-struct CFd {
-    int fd = -1;
-    ~CFd() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
+int Fd(const CScopedHandle& handle) {
+    return static_cast<int>(handle.Get());
+}
 
 // The whole file; an empty text for a file that does not exist. False (and `error`) otherwise.
 bool ReadWhole(const std::string& path, std::string& text, int& error) {
     text.clear();
-    CFd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) {
+    CScopedHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid()) {
         error = errno;
         return error == ENOENT;
     }
     struct stat st;
-    if (::fstat(file.fd, &st) != 0) {
+    if (::fstat(Fd(file), &st) != 0) {
         error = errno;
         return false;
     }
@@ -55,7 +51,7 @@ bool ReadWhole(const std::string& path, std::string& text, int& error) {
     }
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(file.fd, buffer, sizeof buffer);
+        const ssize_t got = ::read(Fd(file), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -68,23 +64,6 @@ bool ReadWhole(const std::string& path, std::string& text, int& error) {
         }
         text.append(buffer, static_cast<std::size_t>(got));
     }
-}
-
-bool WriteWhole(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // Creates the folder and the folders above it that are missing (private to the user, as
@@ -173,7 +152,7 @@ std::optional<std::string> CProfileStore::ReadValue(const std::string& section,
 
 std::string CProfileStore::ReadString(const std::string& section, const std::string& key,
                                       const std::string& fallback, std::size_t bufferSize) const {
-    return CutUtf8(ReadValue(section, key).value_or(fallback), bufferSize - 1);
+    return std::string(CutUtf8(ReadValue(section, key).value_or(fallback), bufferSize - 1));
 }
 
 int CProfileStore::ReadInt(const std::string& section, const std::string& key, int fallback) const {
@@ -196,12 +175,12 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     // One save at a time across every copy of the program: read, change and replace the file
     // under the lock, so that two copies closing together both keep their values.
     const std::string lockPath = target + ".lock";
-    CFd lock{::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
-    if (lock.fd < 0) {
+    CScopedHandle lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock.Valid()) {
         Report(m_path, lockPath + ": " + ErrorText(errno));
         return false;
     }
-    while (::flock(lock.fd, LOCK_EX) != 0) {
+    while (::flock(Fd(lock), LOCK_EX) != 0) {
         if (errno != EINTR) {
             Report(m_path, "cannot lock " + lockPath + ": " + ErrorText(errno));
             return false;
@@ -225,24 +204,25 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     }
 
     std::string temporary = target + ".XXXXXX";
-    CFd out{::mkostemp(temporary.data(), O_CLOEXEC)};
-    if (out.fd < 0) {
+    CScopedHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!out.Valid()) {
         Report(m_path, "cannot create a file in " + folder + ": " + ErrorText(errno));
         return false;
     }
     struct stat old;
     const bool keepMode = ::stat(target.c_str(), &old) == 0;
-    if (!WriteWhole(out.fd, *updated) || (keepMode && ::fchmod(out.fd, old.st_mode & 07777) != 0) ||
-        ::fsync(out.fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (!WriteAll(out.Get(), *updated) ||
+        (keepMode && ::fchmod(Fd(out), old.st_mode & 07777) != 0) || ::fsync(Fd(out)) != 0 ||
+        ::rename(temporary.c_str(), target.c_str()) != 0) {
         const int failure = errno;
         ::unlink(temporary.c_str());
         Report(m_path, ErrorText(failure));
         return false;
     }
     // The rename itself must reach the disk for the new profile to survive a power cut.
-    CFd dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd >= 0) {
-        ::fsync(dir.fd);
+    CScopedHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Valid()) {
+        ::fsync(Fd(dir));
     }
     return true;
 }

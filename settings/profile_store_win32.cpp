@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/system_text.h"
+#include "common/text.h"
 #include "profile_store.h"
 #include "profile_text.h"
 
@@ -55,10 +56,6 @@ std::string HomeOf(const std::string& path, const std::string& section, const st
     GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, value, sizeof value,
                              perUser.c_str());
     return std::strcmp(value, kMissing) == 0 ? std::string() : perUser;
-}
-
-bool HoldsLineBreak(const std::string& s) {
-    return s.find_first_of("\r\n") != std::string::npos;
 }
 
 // GetProfileStringA on WIN.INI, or GetPrivateProfileStringA on the store's own file.

@@ -1,5 +1,7 @@
 #include "profile_text.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -13,10 +15,6 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
-bool HoldsLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
 std::string_view TrimLeft(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) {
         s.remove_prefix(1);
@@ -32,22 +30,8 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
-    a = Trim(a);
-    b = Trim(b);
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsAsciiNoCase(Trim(a), Trim(b));
 }
 
 bool IsQuote(char c) {
@@ -281,19 +265,6 @@ int ParseProfileInt(std::string_view value, int fallback) {
     const long long signedValue = negative ? -magnitude : magnitude;
     return static_cast<int>(std::clamp<long long>(signedValue, std::numeric_limits<int>::min(),
                                                   std::numeric_limits<int>::max()));
-}
-
-std::string CutUtf8(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) {
-        return std::string(text);
-    }
-    std::size_t end = limit;
-    // Step back over the continuation bytes (10xxxxxx) of the character the cut falls in; a
-    // character has at most three of them, whatever bytes follow.
-    while (end > 0 && end + 3 > limit && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    return std::string(text.substr(0, end));
 }
 
 }  // namespace varlo

@@ -27,9 +27,6 @@ std::optional<std::string> SetProfileValue(std::string_view text, std::string_vi
 // digits ("12abc" is 12, "abc" is 0), clamped to int; an empty value gives `fallback`.
 int ParseProfileInt(std::string_view value, int fallback);
 
-// The first `limit` bytes of a UTF-8 text, fewer when the cut would split a character.
-std::string CutUtf8(std::string_view text, std::size_t limit);
-
 // The value as it must be written so that reading gives it back: inside one more pair of double
 // quotes when reading would change it (blanks at its ends, matching quotes around it).
 std::string EncodeProfileValue(std::string_view value);

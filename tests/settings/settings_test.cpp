@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "common/text.h"
 #include "settings/profile_text.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +40,8 @@ TEST(CutUtf8, NeverSplitsACharacter) {
     EXPECT_EQ("x", CutUtf8("x" + a, 3));
     EXPECT_EQ("x", CutUtf8("x" + a, 2));
     EXPECT_EQ("x" + a, CutUtf8("x" + a + "y", 4));
-    // Bytes that are not UTF-8 are cut at most three bytes short.
-    EXPECT_EQ(std::string(7, '\x80'), CutUtf8(std::string(20, '\x80'), 10));
+    // Bytes that are not UTF-8 are cut where the limit falls: no character boundary is near.
+    EXPECT_EQ(std::string(10, '\x80'), CutUtf8(std::string(20, '\x80'), 10));
 }
 
 class SettingsTest : public ::testing::Test {

@@ -1,44 +1,12 @@
 #include "text_boundary.h"
 
+#include "common/text.h"
+
 namespace varlo {
 
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;  // + a byte from 0x80 to 0xFF
-
-// The length of the valid UTF-8 sequence at `pos` and its code point, or 0 when the bytes there
-// are not one (stray continuation, overlong form, surrogate, beyond U+10FFFF, cut short).
-std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length;
-    char32_t min;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (pos + length > s.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {

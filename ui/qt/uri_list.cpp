@@ -1,5 +1,7 @@
 #include "uri_list.h"
 
+#include "common/text.h"
+
 namespace varlo {
 
 namespace {
@@ -35,23 +37,6 @@ std::string PercentDecode(std::string_view s) {
     return out;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const char a = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] - 'A' + 'a') : s[i];
-        if (a != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view s, std::string_view lower) {
-    return s.size() == lower.size() && StartsWithNoCase(s, lower);
-}
-
 }  // namespace
 
 std::vector<std::string> LocalPathsFromUriList(std::string_view uriList,
@@ -62,7 +47,7 @@ std::vector<std::string> LocalPathsFromUriList(std::string_view uriList,
         std::string_view line = uriList.substr(0, end);
         uriList.remove_prefix(end == std::string_view::npos ? uriList.size() : end + 1);
 
-        if (line.empty() || line.front() == '#' || !StartsWithNoCase(line, "file:")) {
+        if (line.empty() || line.front() == '#' || !StartsWithAsciiNoCase(line, "file:")) {
             continue;
         }
         std::string_view rest = line.substr(5);
@@ -73,7 +58,7 @@ std::vector<std::string> LocalPathsFromUriList(std::string_view uriList,
                 continue;
             }
             const std::string_view host = rest.substr(0, slash);
-            const bool local = host.empty() || EqualsNoCase(host, "localhost") ||
+            const bool local = host.empty() || EqualsAsciiNoCase(host, "localhost") ||
                                (!hostName.empty() && host == hostName);
             if (!local) {
                 continue;  // a file on another machine

@@ -1,5 +1,7 @@
 #include "texts.h"
 
+#include "common/code_page.h"
+
 namespace varlo {
 
 std::wstring ResourceString(UINT id) {
@@ -11,14 +13,7 @@ std::wstring ResourceString(UINT id) {
 }
 
 std::wstring AnsiToWide(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int bytes = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, wide.data(), length);
-    return wide;
+    return ToWide(text, CP_ACP);
 }
 
 }  // namespace varlo

@@ -1,7 +1,8 @@
-// A file descriptor on POSIX, a HANDLE on Windows, and the owner that closes it.
+// A file descriptor on POSIX, a HANDLE on Windows, the owner that closes it, and writing to it.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <utility>
 
 namespace varlo {
@@ -11,6 +12,10 @@ inline constexpr NativeHandle kNoHandle = -1;
 
 // Closes a handle of the platform; kNoHandle is ignored.
 void CloseNativeHandle(NativeHandle handle);
+
+// Writes all of `bytes`, as many calls as that takes. False (errno or GetLastError() set) when
+// the system refused.
+bool WriteAll(NativeHandle handle, std::string_view bytes);
 
 class CScopedHandle {
 public:
