@@ -29,7 +29,7 @@ double EngineStop(const std::string& converter) {
     const std::vector<std::string> input = InputPaths("in", 1);
     auto running = runner.Start(
         converter, input[0], OutputPath(input[0]),
-        [&](CStatus, std::string r) {  // a failure has no record, which the check finds
+        [&](CStatus, std::string r, RunOutcome) {  // a failure has no record, which the check finds
             endedAt = Clock::now();
             record = std::move(r);
         });

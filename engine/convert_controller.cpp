@@ -18,14 +18,6 @@ namespace {
 constexpr char kFallbackSection[] = "varloGui";
 }  // namespace
 
-struct CConvertController::Underway {
-    std::string outputKey;  // FileKey of the output it writes
-    std::unique_ptr<IRunningConversion> running;
-    bool ended = false;
-    CStatus status;
-    std::string record;
-};
-
 CConvertController::CConvertController(IConvertView& view, CProfileStore& profile,
                                        IConversionRunner& runner)
     : m_view(view), m_profile(profile), m_runner(runner) {}
@@ -63,7 +55,7 @@ void CConvertController::Operation(Work&& work) {
         try {
             Pump();
         } catch (...) {
-            m_chain = false;
+            m_schedule.SetChaining(false);
             Report(StatusFromCurrentException());
         }
         if (!m_again) {
@@ -79,17 +71,14 @@ void CConvertController::Operation(Work&& work) {
 
 void CConvertController::Start() {
     Operation([this] {
-        m_queue.clear();
-        for (std::string& token : m_arguments ? *m_arguments : SplitArguments(m_cmdLine)) {
-            m_queue.push_back(std::move(token));
-        }
+        std::vector<std::string> tokens = m_arguments ? *m_arguments : SplitArguments(m_cmdLine);
         m_arguments.reset();
-
         std::string program;
-        if (!m_queue.empty()) {
-            program = std::move(m_queue.front());
-            m_queue.pop_front();
+        if (!tokens.empty()) {
+            program = std::move(tokens.front());
+            tokens.erase(tokens.begin());
         }
+        m_schedule.Enqueue(tokens);
         m_section = SplitPath(program).baseName;
         if (m_section.empty()) {
             m_section = kFallbackSection;
@@ -99,7 +88,7 @@ void CConvertController::Start() {
         m_execAtStart = settings.execFile;
         m_view.SetText(ConvertField::Converter, settings.execFile);
         m_view.SetAutoState(settings.autoExec);
-        m_jobs = static_cast<std::size_t>(settings.jobs);
+        m_schedule.SetJobs(static_cast<std::size_t>(settings.jobs));
 
         m_view.SetCaption(m_section);
         m_shownCaption = m_section;
@@ -112,7 +101,7 @@ void CConvertController::StartQueue() {
     Operation([this] {
         // The window may have been used before this came: then the command line's files have
         // joined what the user did, and wait their turn behind it.
-        if (std::exchange(m_commandLineWaits, false) && !m_queue.empty() && !Busy()) {
+        if (std::exchange(m_commandLineWaits, false) && !m_schedule.Queue().empty() && !Busy()) {
             LoadFromQueue();
         }
     });
@@ -125,7 +114,7 @@ void CConvertController::ConvertClicked() {
         if (Busy()) {
             // The second half of a double click on the button that started them.
             if (now - m_startPress >= m_doubleClickTime) {
-                Stop();
+                m_schedule.Stop();
             }
             return;
         }
@@ -212,8 +201,8 @@ void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
         if (paths.empty()) {
             return;
         }
-        const bool wasEmpty = m_queue.empty();
-        m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+        const bool wasEmpty = m_schedule.Queue().empty();
+        m_schedule.Enqueue(paths);
         // While conversions run, the new files wait their turn; the log is theirs.
         if (!wasEmpty || Busy()) {
             return;
@@ -226,7 +215,7 @@ void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
 void CConvertController::SetJobs(int jobs) {
     Operation([this, jobs] {
         const int allowed = std::clamp(jobs, 1, kMaxJobs);
-        m_jobs = static_cast<std::size_t>(allowed);
+        m_schedule.SetJobs(static_cast<std::size_t>(allowed));
         WriteJobs(m_profile, m_section, allowed);
     });
 }
@@ -243,7 +232,7 @@ bool CConvertController::RequestClose() {
     }
     Operation([this] {
         m_closeWhenIdle = true;
-        Stop();
+        m_schedule.Stop();
     });
     return false;
 }
@@ -251,12 +240,7 @@ bool CConvertController::RequestClose() {
 void CConvertController::EndSession() {
     Operation([this] {
         m_closeWhenIdle = false;
-        Stop();
-        for (Underway& conversion : m_conversions) {
-            if (!conversion.ended && conversion.running != nullptr) {
-                conversion.running->StopNow();
-            }
-        }
+        m_schedule.StopNow();
     });
     Shutdown();
 }
@@ -286,9 +270,7 @@ void CConvertController::ProposeOutput(const std::string& input) {
     m_proposedFor = input;
     // A file that a running conversion will write is taken already, however its name is written.
     const auto reserved = [this](const std::string& path) {
-        const std::string key = FileKey(path);
-        return std::any_of(m_conversions.begin(), m_conversions.end(),
-                           [&](const Underway& c) { return c.outputKey == key; });
+        return m_schedule.Reserved(FileKey(path));
     };
     m_proposal = ProposeOutputPath(input, reserved);
     m_view.SetText(ConvertField::Output, m_proposal);
@@ -300,46 +282,36 @@ void CConvertController::StartConversion() {
     const std::string converter = m_view.GetText(ConvertField::Converter);
     const std::string input = m_view.GetText(ConvertField::Input);
     const std::string output = m_view.GetText(ConvertField::Output);
-    if (!m_runActive) {
-        m_runActive = true;
-        m_started = m_done = 0;  // a new run of conversions
-        m_startPress = {};       // not (yet) started by a press of the button
+    if (!m_schedule.InBatch()) {
+        m_startPress = {};  // not (yet) started by a press of the button
     }
-    m_chain = true;
-    const std::size_t number = m_firstNumber + m_conversions.size();
-    m_conversions.push_back({FileKey(output), nullptr, false, {}, {}});
-    ++m_started;
+    m_schedule.SetChaining(true);
+    const std::size_t number = m_schedule.Begin(FileKey(output));
     // The end may be reported before Start returns; inside an operation it only marks the entry.
     std::unique_ptr<IRunningConversion> running;
     try {
-        running = m_runner.Start(converter, input, output,
-                                 [this, number](CStatus status, std::string record) {
-                                     OnFinished(number, std::move(status), std::move(record));
-                                 });
+        running =
+            m_runner.Start(converter, input, output,
+                           [this, number](CStatus status, std::string record, RunOutcome outcome) {
+                               OnFinished(number, std::move(status), std::move(record), outcome);
+                           });
     } catch (...) {
         // Nothing runs: the entry ends here, and the failure is told in its turn.
-        Underway& failed = m_conversions[number - m_firstNumber];
-        failed.ended = true;
-        failed.status = StatusFromCurrentException();
+        m_schedule.End(number, StatusFromCurrentException(), {}, RunOutcome::Failed);
         m_again = true;
         return;
     }
-    m_conversions[number - m_firstNumber].running = std::move(running);
+    m_schedule.Attach(number, std::move(running));
 }
 
-void CConvertController::OnFinished(std::size_t number, CStatus status, std::string record) {
-    Operation([&] {
-        Underway& conversion = m_conversions.at(number - m_firstNumber);
-        conversion.ended = true;
-        conversion.status = std::move(status);
-        conversion.record = std::move(record);
-    });
+void CConvertController::OnFinished(std::size_t number, CStatus status, std::string record,
+                                    RunOutcome outcome) {
+    Operation([&] { m_schedule.End(number, std::move(status), std::move(record), outcome); });
 }
 
 bool CConvertController::AdvanceQueue() {
-    if (!m_queue.empty()) {
-        m_view.SetText(ConvertField::Input, m_queue.front());
-        m_queue.pop_front();
+    if (!m_schedule.Queue().empty()) {
+        m_view.SetText(ConvertField::Input, m_schedule.TakeNext());
         return LoadInput();
     }
     m_view.SetText(ConvertField::Input, "");
@@ -354,54 +326,27 @@ void CConvertController::LoadFromQueue() {
     }
 }
 
-void CConvertController::Stop() {
-    if (!Busy()) {
-        return;
-    }
-    m_stopping = true;
-    m_chain = false;
-    m_queue.clear();
-    for (Underway& conversion : m_conversions) {
-        if (!conversion.ended && conversion.running != nullptr) {
-            conversion.running->Stop();
-        }
-    }
-}
-
-std::size_t CConvertController::Running() const {
-    std::size_t running = 0;
-    for (const Underway& conversion : m_conversions) {
-        running += conversion.ended ? 0 : 1;
-    }
-    return running;
-}
-
 void CConvertController::Pump() {
-    // Records go to the log in queue order: one that ends early waits for those before it.
-    while (!m_conversions.empty() && m_conversions.front().ended) {
-        Underway done = std::move(m_conversions.front());
-        m_conversions.pop_front();
-        ++m_firstNumber;
-        ++m_done;
-        if (done.status.Ok()) {
-            m_view.AppendLog(done.record);
+    while (std::optional<CScheduler::Finished> due = m_schedule.TakeDue()) {
+        if (due->status.Ok()) {
+            m_view.AppendLog(due->record);
         } else {
             // The conversion is abandoned: no record, and the chain stops at this file.
-            m_chain = false;
-            Report(done.status);
+            m_schedule.SetChaining(false);
+            Report(due->status);
         }
     }
 
-    while (m_chain && Running() < m_jobs) {
-        if (m_queue.empty()) {
-            if (m_conversions.empty()) {
+    while (m_schedule.MayStartAnother()) {
+        if (m_schedule.Queue().empty()) {
+            if (!Busy()) {
                 AdvanceQueue();  // all done: the path fields are cleared
-                m_chain = false;
+                m_schedule.SetChaining(false);
             }
             break;
         }
         if (!AdvanceQueue()) {
-            m_chain = false;  // the file loaded waits for the Convert button
+            m_schedule.SetChaining(false);  // the file loaded waits for the Convert button
             break;
         }
         StartConversion();
@@ -410,22 +355,24 @@ void CConvertController::Pump() {
         }
     }
 
-    if (m_stopping && m_conversions.empty()) {
-        m_stopping = false;
-        m_runActive = false;  // files dropped meanwhile are a run of their own
+    if (m_schedule.StopSettled()) {
+        // Files dropped while the conversions were stopping are a batch of their own.
+        if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
+            m_lastBatch = ended;
+        }
         // What was queued went with the stop.
         m_view.SetText(ConvertField::Input, "");
         m_view.SetText(ConvertField::Output, "");
         // Files dropped while the conversions were stopping are loaded, as on an idle window.
-        if (!m_queue.empty() && !m_closeWhenIdle) {
+        if (!m_schedule.Queue().empty() && !m_closeWhenIdle) {
             LoadFromQueue();
         }
     }
 }
 
 void CConvertController::Settle() {
-    if (!Busy()) {
-        m_runActive = false;
+    if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
+        m_lastBatch = ended;
     }
     ShowProgress();
     if (!Busy() && m_closeWhenIdle) {
@@ -441,8 +388,8 @@ void CConvertController::ShowProgress() {
         m_shownBusy = busy;
         m_view.SetBusy(busy);
     }
-    const std::size_t total = busy ? m_started + m_queue.size() : 0;
-    const std::size_t done = busy ? m_done : 0;
+    const std::size_t total = busy ? m_schedule.Total() : 0;
+    const std::size_t done = busy ? m_schedule.Done() : 0;
     std::string caption = m_section;
     if (busy) {
         caption += " - " + std::to_string(done) + "/" + std::to_string(total);

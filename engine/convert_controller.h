@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "process_runner.h"
+#include "scheduler.h"
 #include "settings/profile_store.h"
 #include "status.h"
 
@@ -105,17 +106,17 @@ public:
 
     // How many conversions may run at once: the user's choice, saved at once.
     void SetJobs(int jobs);
-    int Jobs() const { return static_cast<int>(m_jobs); }
+    int Jobs() const { return static_cast<int>(m_schedule.Jobs()); }
     // The choices worth offering: 1 to the number of processors (and the current one).
     int MostUsefulJobs() const;
 
-    bool Busy() const { return !m_conversions.empty(); }
+    bool Busy() const { return m_schedule.Busy(); }
     const std::string& Section() const { return m_section; }
-    const std::deque<std::string>& Queue() const { return m_queue; }
+    const std::deque<std::string>& Queue() const { return m_schedule.Queue(); }
+    // How the last batch of conversions ended, once one has.
+    const std::optional<BatchOutcome>& LastBatch() const { return m_lastBatch; }
 
 private:
-    struct Underway;
-
     // Runs an entry point's work, then whatever it set going; shows any failure through the view.
     // Called from inside another (a message box's own event loop), it only does the work.
     template <class Work>
@@ -138,13 +139,10 @@ private:
     // file is to be converted at once.
     bool AdvanceQueue();
     void LoadFromQueue();
-    void Stop();
-    void OnFinished(std::size_t number, CStatus status, std::string record);
-    std::size_t Running() const;
+    void OnFinished(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
     void ShowProgress();
 
     std::string m_cmdLine;
-    std::deque<std::string> m_queue;
     std::string m_section;
     std::string m_execAtStart;
     std::string m_proposedFor;  // the input the output field was last proposed for
@@ -154,12 +152,8 @@ private:
     IConversionRunner& m_runner;
     std::optional<std::vector<std::string>> m_arguments;
 
-    // Started conversions in queue order, until their records have been appended.
-    std::deque<Underway> m_conversions;
-    std::size_t m_firstNumber = 0;  // the number of m_conversions.front()
-    std::size_t m_jobs = 1;         // conversions that may run at once
-    bool m_chain = false;           // the queue feeds conversions as they end
-    bool m_stopping = false;
+    CScheduler m_schedule;  // the queue, the conversions under way, the batch
+    std::optional<BatchOutcome> m_lastBatch;
     bool m_closeWhenIdle = false;
     bool m_inOperation = false;
     bool m_again = false;  // something happened inside an operation that the pump must see
@@ -169,10 +163,7 @@ private:
     std::size_t m_shownDone = 0;
     std::size_t m_shownTotal = 0;
     bool m_shutDown = false;
-    bool m_commandLineWaits = false;  // between Start and StartQueue
-    bool m_runActive = false;         // a run of conversions has begun and not yet ended
-    std::size_t m_started = 0;        // in this run of conversions
-    std::size_t m_done = 0;           // whose ends have been told in the log
+    bool m_commandLineWaits = false;                     // between Start and StartQueue
     std::chrono::steady_clock::time_point m_startPress;  // of the press that started them
     std::chrono::milliseconds m_doubleClickTime{0};
 };

@@ -188,6 +188,13 @@ void CConverterRun::Stop() {
     m_process.Terminate();
 }
 
+RunOutcome CConverterRun::Outcome() const {
+    if (m_stopped) {
+        return RunOutcome::Stopped;
+    }
+    return m_started.Ok() && m_end.Succeeded() ? RunOutcome::Succeeded : RunOutcome::Failed;
+}
+
 void CConverterRun::Kill() {
     m_process.Kill();
 }

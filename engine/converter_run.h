@@ -18,6 +18,9 @@ inline constexpr std::string_view kErrorCapturePattern = "varloGuiErr%d.tmp";
 // "base.ext -> base.ext\r\n" for the input and output paths, without drive or folder.
 std::string RecordHeader(std::string_view input, std::string_view output);
 
+// How one conversion ended.
+enum class RunOutcome { Succeeded, Failed, Stopped };
+
 // The last line of a record whose converter did not succeed, "\r\n" included; empty for one that
 // exited with status 0.
 std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stopped);
@@ -51,6 +54,8 @@ public:
     // destructor does, and what happens to conversions still running when the program exits).
     void Abandon();
     bool Stopped() const { return m_stopped; }
+    // After the end: stopped, failed (did not start, or did not exit with 0) or succeeded.
+    RunOutcome Outcome() const;
 
     // After the end: the record (header, error capture lines, output capture lines, then the
     // outcome line), with both captures read and removed. A capture that cannot be read abandons

@@ -75,9 +75,10 @@ private:
         }
         // The caller may drop this conversion from inside the callback: nothing of it is touched
         // after the call.
+        const RunOutcome outcome = m_conversion.Outcome();
         ConversionFinished finished = std::move(m_finished);
         m_finished = nullptr;
-        finished(std::move(status), std::move(record));
+        finished(std::move(status), std::move(record), outcome);
     }
 
     IEventLoop& m_loop;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "converter_process.h"
+#include "converter_run.h"
 #include "event_loop.h"
 #include "status.h"
 
@@ -24,7 +25,8 @@ public:
 };
 
 // How a conversion ended: its record, or why there is none.
-using ConversionFinished = std::function<void(CStatus status, std::string record)>;
+using ConversionFinished =
+    std::function<void(CStatus status, std::string record, RunOutcome outcome)>;
 
 class IConversionRunner {
 public:

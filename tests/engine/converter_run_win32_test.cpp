@@ -13,11 +13,11 @@
 
 #include "common/system_text.h"
 #include "engine/capture_file.h"
-#include "engine/process_runner.h"
 #include "engine/converter_run.h"
 #include "engine/event_loop.h"
 #include "engine/output_path.h"
 #include "engine/path_parts.h"
+#include "engine/process_runner.h"
 #include "engine/wide_path.h"
 #include "run_record.h"
 #include "temp_folder.h"
@@ -335,8 +335,8 @@ TEST_F(ConverterRunWin32Test, AStopEndsTheConverterWithWhatItStartedAndMade) {
     CWaitLoop loop;
     CProcessRunner runner(loop);
     std::optional<std::string> record;
-    const std::unique_ptr<IRunningConversion> running =
-        runner.Start(kConverter, "in.wav", "made.aac", [&](CStatus status, std::string text) {
+    const std::unique_ptr<IRunningConversion> running = runner.Start(
+        kConverter, "in.wav", "made.aac", [&](CStatus status, std::string text, RunOutcome) {
             EXPECT_TRUE(status.Ok()) << status.Message();
             record = std::move(text);
         });

@@ -33,11 +33,12 @@ protected:
     // Starts a conversion of `input` whose end fills m_status and m_record.
     std::unique_ptr<IRunningConversion> Start(const std::string& input, const std::string& output) {
         m_ended = false;
-        return m_runner.Start(kFake, input, output, [this](CStatus status, std::string record) {
-            m_ended = true;
-            m_status = std::move(status);
-            m_record = std::move(record);
-        });
+        return m_runner.Start(kFake, input, output,
+                              [this](CStatus status, std::string record, RunOutcome) {
+                                  m_ended = true;
+                                  m_status = std::move(status);
+                                  m_record = std::move(record);
+                              });
     }
 
     bool RunUntilEnded(std::chrono::milliseconds limit = 10s) {
@@ -63,7 +64,7 @@ TEST_F(ProcessRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
 
     // A converter that cannot start is told the same way, a turn of the loop later.
     running = m_runner.Start("varlo-no-such-converter", "a.wav", "a.aac",
-                             [this](CStatus, std::string record) {
+                             [this](CStatus, std::string record, RunOutcome) {
                                  m_ended = true;
                                  m_record = std::move(record);
                              });
@@ -165,8 +166,8 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
         const auto program = [&] {
             CWaitLoop loop;
             CProcessRunner runner(loop);
-            auto running =
-                runner.Start(kFake, "stubborn.wav", "theirs.aac", [](CStatus, std::string) {});
+            auto running = runner.Start(kFake, "stubborn.wav", "theirs.aac",
+                                        [](CStatus, std::string, RunOutcome) {});
             const auto [converter, helper] = Pids(loop, pids);
             test::WriteFile(seen, std::to_string(converter) + " " + std::to_string(helper));
             killed ? (void)::raise(SIGKILL) : std::exit(1);  // as when the X server goes
@@ -225,7 +226,7 @@ TEST_F(ProcessRunnerTest, ConversionsAtOnceInOneFolderNeverShareACapture) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::string input = "sleep-200-" + std::to_string(i) + ".wav";
         running.push_back(m_runner.Start(kFake, input, "out" + std::to_string(i) + ".aac",
-                                         [&, i](CStatus, std::string record) {
+                                         [&, i](CStatus, std::string record, RunOutcome) {
                                              records[i] = std::move(record);
                                              ++ended;
                                          }));

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,12 +33,16 @@ public:
         return std::make_unique<CFakeRun>(*this, index);
     }
 
-    // Ends conversion `index` with a record (or a failure).
-    void End(std::size_t index, CStatus status = {}, std::string record = "") {
+    // Ends conversion `index` with a record (or a failure); a stopped one ends as stopped unless
+    // told otherwise.
+    void End(std::size_t index, CStatus status = {}, std::string record = "",
+             std::optional<RunOutcome> outcome = std::nullopt) {
         ConversionFinished finished = std::move(started.at(index).finished);
         started[index].finished = nullptr;
         if (finished) {
-            finished(std::move(status), std::move(record));
+            finished(std::move(status), std::move(record),
+                     outcome.value_or(started[index].stopped ? RunOutcome::Stopped
+                                                             : RunOutcome::Succeeded));
         }
     }
 

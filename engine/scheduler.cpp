@@ -1,0 +1,107 @@
+#include "scheduler.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace varlo {
+
+void CScheduler::Enqueue(const std::vector<std::string>& paths) {
+    m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+}
+
+std::string CScheduler::TakeNext() {
+    std::string next = std::move(m_queue.front());
+    m_queue.pop_front();
+    return next;
+}
+
+std::size_t CScheduler::Begin(std::string outputKey) {
+    if (!m_inBatch) {
+        m_inBatch = true;
+        m_begun = m_done = 0;
+        m_outcome = {};
+    }
+    ++m_begun;
+    m_underway.push_back({std::move(outputKey), nullptr, false, {}, {}});
+    return m_firstNumber + m_underway.size() - 1;
+}
+
+void CScheduler::Attach(std::size_t number, std::unique_ptr<IRunningConversion> running) {
+    At(number).running = std::move(running);
+}
+
+void CScheduler::End(std::size_t number, CStatus status, std::string record, RunOutcome outcome) {
+    Underway& conversion = At(number);
+    conversion.ended = true;
+    conversion.status = std::move(status);
+    conversion.record = std::move(record);
+    ++m_outcome.files;
+    if (outcome == RunOutcome::Stopped) {
+        ++m_outcome.stopped;
+    } else if (outcome == RunOutcome::Failed || !conversion.status.Ok()) {
+        ++m_outcome.failed;
+    }
+}
+
+std::optional<CScheduler::Finished> CScheduler::TakeDue() {
+    if (m_underway.empty() || !m_underway.front().ended) {
+        return std::nullopt;
+    }
+    Underway due = std::move(m_underway.front());
+    m_underway.pop_front();
+    ++m_firstNumber;
+    ++m_done;
+    return Finished{std::move(due.status), std::move(due.record)};
+}
+
+std::size_t CScheduler::Running() const {
+    return static_cast<std::size_t>(std::count_if(m_underway.begin(), m_underway.end(),
+                                                  [](const Underway& c) { return !c.ended; }));
+}
+
+bool CScheduler::Reserved(const std::string& outputKey) const {
+    return std::any_of(m_underway.begin(), m_underway.end(),
+                       [&](const Underway& c) { return c.outputKey == outputKey; });
+}
+
+void CScheduler::Stop() {
+    if (!Busy()) {
+        return;
+    }
+    m_stopping = true;
+    m_chaining = false;
+    m_queue.clear();
+    for (Underway& conversion : m_underway) {
+        if (!conversion.ended && conversion.running != nullptr) {
+            conversion.running->Stop();
+        }
+    }
+}
+
+void CScheduler::StopNow() {
+    Stop();
+    // An end is told from inside StopNow and marks its entry; none is taken meanwhile.
+    for (std::size_t i = 0; i < m_underway.size(); ++i) {
+        if (!m_underway[i].ended && m_underway[i].running != nullptr) {
+            m_underway[i].running->StopNow();
+        }
+    }
+}
+
+bool CScheduler::StopSettled() {
+    if (!m_stopping || Busy()) {
+        return false;
+    }
+    m_stopping = false;
+    return true;
+}
+
+std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {
+    if (!m_inBatch || Busy()) {
+        return std::nullopt;
+    }
+    m_inBatch = false;
+    return m_outcome;
+}
+
+}  // namespace varlo

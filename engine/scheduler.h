@@ -1,0 +1,103 @@
+// What runs next, with no window to show it: the queue of files, the conversions under way (at
+// most Jobs at once), their records in queue order, a stop, and how a batch ended. The controller
+// loads each file into the fields and starts the conversions that this lets start.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "process_runner.h"
+#include "status.h"
+
+namespace varlo {
+
+// How a batch of conversions ended: a batch runs from the first start on an idle window to the
+// moment nothing runs any more.
+struct BatchOutcome {
+    std::size_t files = 0;    // conversions that ended, whatever their end
+    std::size_t failed = 0;   // whose converter failed, or whose record was lost
+    std::size_t stopped = 0;  // stopped before their end
+};
+
+class CScheduler {
+public:
+    // A conversion's end, due for the log.
+    struct Finished {
+        CStatus status;
+        std::string record;
+    };
+
+    // The files waiting, in order; an entry may be empty.
+    const std::deque<std::string>& Queue() const { return m_queue; }
+    void Enqueue(const std::vector<std::string>& paths);
+    // The first waiting file, taken off the queue; the queue must not be empty.
+    std::string TakeNext();
+
+    void SetJobs(std::size_t jobs) { m_jobs = jobs; }
+    std::size_t Jobs() const { return m_jobs; }
+
+    // While chaining, each end lets the next queued file start.
+    void SetChaining(bool chaining) { m_chaining = chaining; }
+    bool Chaining() const { return m_chaining; }
+    // Chaining, and fewer than Jobs conversions run.
+    bool MayStartAnother() const { return m_chaining && Running() < m_jobs; }
+
+    // A conversion starts that will write `outputKey` (a FileKey): its number, in queue order.
+    // On an idle window a new batch begins with it.
+    std::size_t Begin(std::string outputKey);
+    void Attach(std::size_t number, std::unique_ptr<IRunningConversion> running);
+    // Conversion `number` has ended.
+    void End(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
+    // The first conversion begun and not yet taken, once it has ended: records go to the log in
+    // queue order, one that ends early waits for those before it.
+    std::optional<Finished> TakeDue();
+
+    // Begun and not ended.
+    std::size_t Running() const;
+    // Begun and not yet taken.
+    bool Busy() const { return !m_underway.empty(); }
+    // True when a conversion under way writes that file.
+    bool Reserved(const std::string& outputKey) const;
+
+    // Asks every conversion under way to stop, drops the queue and the chain.
+    void Stop();
+    // Ends them at once: when this returns, every end has been told.
+    void StopNow();
+    // True once, when a stop has seen every conversion end.
+    bool StopSettled();
+
+    // How far the batch has come: records taken, of every file begun or queued.
+    std::size_t Done() const { return m_done; }
+    std::size_t Total() const { return m_begun + m_queue.size(); }
+    // From a batch's first start until its end has been taken.
+    bool InBatch() const { return m_inBatch; }
+    // Once nothing runs: how the batch ended, once.
+    std::optional<BatchOutcome> TakeBatchEnd();
+
+private:
+    struct Underway {
+        std::string outputKey;
+        std::unique_ptr<IRunningConversion> running;
+        bool ended = false;
+        CStatus status;
+        std::string record;
+    };
+    Underway& At(std::size_t number) { return m_underway.at(number - m_firstNumber); }
+
+    std::deque<std::string> m_queue;
+    std::deque<Underway> m_underway;  // in queue order, until taken
+    std::size_t m_firstNumber = 0;    // the number of m_underway.front()
+    std::size_t m_jobs = 1;
+    bool m_chaining = false;
+    bool m_stopping = false;
+    bool m_inBatch = false;
+    std::size_t m_begun = 0;  // in this batch
+    std::size_t m_done = 0;
+    BatchOutcome m_outcome;
+};
+
+}  // namespace varlo
