@@ -5,11 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "texts.h"
+
 namespace varlo {
 
 // The program's own texts are written in UTF-8; the engine's strings are in the platform's code
 // page. This turns one into the other (nothing to do on POSIX).
 std::string NativeText(std::string_view utf8);
+// A text of the catalogue (common/texts.h) in the platform's code page.
+std::string NativeText(TextId id);
 
 // The system's text for an error code (errno on POSIX, GetLastError() on Windows), such as
 // "Permission denied", in the platform's code page and without a line end.

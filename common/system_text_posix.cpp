@@ -20,6 +20,10 @@ std::string NativeText(std::string_view utf8) {
     return std::string(utf8);  // names and texts are UTF-8 here already
 }
 
+std::string NativeText(TextId id) {
+    return NativeText(Text(id));
+}
+
 std::string SystemErrorText(int error) {
     char buffer[256] = "";
     return ErrorTextFrom(::strerror_r(error, buffer, sizeof buffer), buffer);

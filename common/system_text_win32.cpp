@@ -9,6 +9,10 @@ std::string NativeText(std::string_view utf8) {
     return FromWide(ToWide(utf8, CP_UTF8), CP_ACP);
 }
 
+std::string NativeText(TextId id) {
+    return NativeText(Text(id));
+}
+
 std::string SystemErrorText(int error) {
     char* text = nullptr;
     const DWORD length = FormatMessageA(

@@ -409,7 +409,7 @@ void CConvertController::Report(const CStatus& status) {
     std::string message;
     switch (status.GetCode()) {
         case CStatus::Code::ReadFailed:
-            message = NativeText("%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。");
+            message = NativeText(TextId::ReadError);
             message.replace(message.find("%1"), 2, status.Subject());
             break;
         case CStatus::Code::Exception:

@@ -93,8 +93,7 @@ CStatus BuildCommand(const std::vector<std::string>& words, const std::string& p
         // not handed over rather than read as something else.
         for (const std::string* name : {&input, &output}) {
             if (name->find_first_of("%\"\r\n") != std::string::npos) {
-                WriteLine(errorCapture,
-                          *name + NativeText(": % や \" を含む名前はバッチファイルに渡せません"));
+                WriteLine(errorCapture, *name + NativeText(TextId::NameRefusedByBatch));
                 return CStatus::Error(CStatus::Code::NotStarted, *name, ERROR_INVALID_NAME);
             }
         }

@@ -82,8 +82,8 @@ std::string FileName(std::string_view path) {
     return parts.baseName + parts.extension;
 }
 
-std::string Formatted(const char* utf8Format, const std::string& value) {
-    std::string text(utf8Format);
+std::string Formatted(TextId format, const std::string& value) {
+    std::string text(Text(format));
     text.replace(text.find("%s"), 2, value);
     return NativeText(text) + "\r\n";
 }
@@ -96,20 +96,20 @@ std::string RecordHeader(std::string_view input, std::string_view output) {
 
 std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stopped) {
     if (stopped) {
-        return NativeText("変換を中止しました。") + "\r\n";
+        return NativeText(TextId::Stopped) + "\r\n";
     }
     if (!started.Ok()) {
-        return NativeText("変換プログラムを起動できませんでした。") + "\r\n";
+        return NativeText(TextId::NotStarted) + "\r\n";
     }
     if (end.kind == ProcessEnd::Kind::Unknown) {
-        return NativeText("変換プログラムの終了状態を取得できませんでした。") + "\r\n";
+        return NativeText(TextId::EndUnknown) + "\r\n";
     }
     if (end.kind == ProcessEnd::Kind::Signalled) {
         std::string signal = std::to_string(end.value);
         if (const std::string name = SignalName(end.value); !name.empty()) {
             signal += " (" + name + ")";
         }
-        return Formatted("変換プログラムがシグナル %s で異常終了しました。", signal);
+        return Formatted(TextId::EndedBySignal, signal);
     }
     if (end.value != 0) {
         // Windows reports a crash as an exit status such as 0xC0000005, which reads best in hex.
@@ -120,7 +120,7 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
             std::snprintf(hex, sizeof hex, "0x%08X", code);
             shown += std::string(" (") + hex + ")";
         }
-        return Formatted("変換プログラムが終了コード %s で終了しました。", shown);
+        return Formatted(TextId::ExitedWith, shown);
     }
     return {};
 }

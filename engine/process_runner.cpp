@@ -107,11 +107,11 @@ CStatus StatusFromCurrentException() {
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return CStatus::Unexpected(NativeText("メモリが不足しています。"));
+        return CStatus::Unexpected(NativeText(TextId::OutOfMemory));
     } catch (const std::exception& error) {
-        return CStatus::Unexpected(NativeText("予期しないエラーが発生しました: ") + error.what());
+        return CStatus::Unexpected(NativeText(TextId::UnexpectedWithReason) + error.what());
     } catch (...) {
-        return CStatus::Unexpected(NativeText("予期しないエラーが発生しました。"));
+        return CStatus::Unexpected(NativeText(TextId::Unexpected));
     }
 }
 

@@ -8,13 +8,7 @@
 // Window menu commands go in steps of 16: IDM_JOBS + 16 * n chooses n conversions at once.
 #define IDM_JOBS 0x1000
 #define IDD_ABOUT 100
-#define IDS_ABOUT 101
 #define IDD_MAIN 102
-#define IDS_READ_ERROR 103
-#define IDS_HELP_FAILED 104
-#define IDS_SAVE_FAILED 105
-#define IDS_STOP 106
-#define IDS_JOBS 107
 #define IDR_ICON 128
 
 #define IDC_INPUT 1000

@@ -127,7 +127,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
                                const std::string& value) {
     // The profile functions would write a line break as it is and so add lines of its own.
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) {
-        m_saveError = Failure(m_path, key + NativeText(" の値に改行が含まれています"));
+        m_saveError = Failure(m_path, key + NativeText(TextId::ValueHoldsLineBreak));
         Report(m_saveError);
         return false;
     }
@@ -141,7 +141,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         refused = Failure("", SystemErrorText(static_cast<int>(GetLastError()))) + "; ";
         target = PerUserPath();
         if (target.empty()) {
-            m_saveError = refused + NativeText("APPDATA が設定されていません");
+            m_saveError = refused + NativeText(TextId::AppDataMissing);
             Report(m_saveError);
             return false;
         }

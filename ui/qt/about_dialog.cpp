@@ -3,14 +3,14 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "dialog_texts.h"
 #include "dialog_units.h"
+#include "text_boundary.h"
 #include "window_style.h"
 
 namespace varlo {
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogWindowFlags) {
-    setWindowTitle(QString::fromUtf8(texts::kAboutCaption));
+    setWindowTitle(ToQString(TextId::AboutCaption));
     setFont(DialogFont());
     const CDialogUnits units(font());
     setFixedSize(units.ToPixels(235, 55));
@@ -21,16 +21,16 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogWindowFlags
     icon->setPixmap(ApplicationIcon().pixmap(32, 32));
     icon->setGeometry(QRect(units.ToPixels(11, 17, 20, 20).topLeft(), QSize(32, 32)));
 
-    auto* version = new QLabel(QString::fromUtf8(texts::kAboutVersion), this);
+    auto* version = new QLabel(ToQString(TextId::AboutVersion), this);
     version->setObjectName(QStringLiteral("version"));
     version->setTextFormat(Qt::PlainText);
     version->setGeometry(units.ToPixels(40, 10, 119, 8));
 
-    auto* second = new QLabel(QString::fromUtf8(texts::kAboutSecondLine), this);
+    auto* second = new QLabel(ToQString(TextId::AboutSecondLine), this);
     second->setObjectName(QStringLiteral("secondLine"));
     second->setGeometry(units.ToPixels(40, 25, 119, 8));
 
-    auto* ok = new QPushButton(QString::fromUtf8(texts::kOk), this);
+    auto* ok = new QPushButton(ToQString(TextId::Ok), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setDefault(true);
     ok->setGeometry(units.ToPixels(178, 7, 50, 14));

@@ -19,11 +19,10 @@
 #include <algorithm>
 
 #include "about_dialog.h"
-#include "dialog_texts.h"
 #include "dialog_units.h"
 #include "res/resource.h"
 #include "text_boundary.h"
-#include "ui/window_layout.h"
+#include "ui/main_window.h"
 #include "uri_list.h"
 #include "window_style.h"
 
@@ -31,29 +30,26 @@ namespace varlo {
 
 namespace {
 
-constexpr int kNoId = -1;
-
-// Where each control of the main template stands, in template (and tab) order.
-struct ControlPlace {
-    int id;
-    int x, y, width, height;  // dialog units
-};
-
-constexpr ControlPlace kTemplate[] = {
-    {IDOK, 5, 70, 50, 14},         {IDCANCEL, 160, 70, 50, 14},
-    {kNoId, 10, 10, 15, 8},  // 入力
-    {IDC_INPUT, 25, 5, 155, 14},   {IDC_BROWSE_INPUT, 180, 5, 25, 14},
-    {kNoId, 10, 30, 15, 8},  // 出力
-    {IDC_OUTPUT, 25, 25, 155, 14}, {IDC_BROWSE_OUTPUT, 180, 25, 25, 14},
-    {kNoId, 10, 50, 15, 8},  // 実行
-    {IDC_EXEC, 25, 45, 155, 14},   {IDC_BROWSE_EXEC, 180, 45, 25, 14},
-    {IDC_LOG, 5, 90, 205, 50},     {IDC_AUTO, 60, 75, 43, 10},
-};
-constexpr int kTemplateWidth = 214;
-constexpr int kTemplateHeight = 144;
-
-QString Text(const char* utf8) {
-    return QString::fromUtf8(utf8);
+// A widget of the kind the table asks for.
+QWidget* NewControl(const ControlSpec& spec, QWidget* parent) {
+    switch (spec.kind) {
+        case ControlKind::DefaultButton: {
+            auto* button = new QPushButton(ToQString(spec.text), parent);
+            button->setDefault(true);
+            return button;
+        }
+        case ControlKind::Button:
+            return new QPushButton(ToQString(spec.text), parent);
+        case ControlKind::Label:
+            return new QLabel(ToQString(spec.text), parent);
+        case ControlKind::PathField:
+            return new QLineEdit(parent);
+        case ControlKind::Log:
+            return new QPlainTextEdit(parent);
+        case ControlKind::CheckBox:
+            return new QCheckBox(ToQString(spec.text), parent);
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -64,12 +60,12 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
       m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
       m_icon(ApplicationIcon()),
       m_chooser(chooser) {
-    setWindowTitle(Text(texts::kMainCaption));
+    setWindowTitle(ToQString(TextId::MainCaption));
     setWindowIcon(m_icon);
     setFont(DialogFont());
     CreateControls();
     // The template's size is the least; a larger window gives the log the room.
-    const QSize least = CDialogUnits(font()).ToPixels(kTemplateWidth, kTemplateHeight);
+    const QSize least = CDialogUnits(font()).ToPixels(kMainWidth, kMainHeight);
     setMinimumSize(least);
     setSizeGripEnabled(true);
     resize(least);
@@ -83,61 +79,38 @@ CConvertDialog::~CConvertDialog() {
 }
 
 void CConvertDialog::CreateControls() {
-    auto* convert = new QPushButton(Text(texts::kConvert), this);
-    convert->setDefault(true);
-    auto* exit = new QPushButton(Text(texts::kExit), this);
-    auto* inputLabel = new QLabel(Text(texts::kInputLabel), this);
-    m_inputEdit = new QLineEdit(this);
-    auto* browseInput = new QPushButton(Text(texts::kBrowse), this);
-    auto* outputLabel = new QLabel(Text(texts::kOutputLabel), this);
-    m_outputEdit = new QLineEdit(this);
-    auto* browseOutput = new QPushButton(Text(texts::kBrowse), this);
-    auto* execLabel = new QLabel(Text(texts::kExecLabel), this);
-    m_converterEdit = new QLineEdit(this);
-    auto* browseExec = new QPushButton(Text(texts::kBrowse), this);
-    m_logEdit = new QPlainTextEdit(this);
-    m_autoCheck = new QCheckBox(Text(texts::kAuto), this);
-
-    QWidget* const inOrder[] = {
-        convert,     exit,         inputLabel,   m_inputEdit, browseInput,
-        outputLabel, m_outputEdit, browseOutput, execLabel,   m_converterEdit,
-        browseExec,  m_logEdit,    m_autoCheck};
-    m_convertButton = convert;
-    m_templateControls.assign(std::begin(inOrder), std::end(inOrder));
     QWidget* previous = nullptr;
-    for (std::size_t i = 0; i < std::size(kTemplate); ++i) {
-        const ControlPlace& place = kTemplate[i];
-        QWidget* control = inOrder[i];
-        if (place.id == kNoId) {
+    QLabel* label = nullptr;  // the label standing before a field names it
+    for (const ControlSpec& spec : kMainControls) {
+        QWidget* control = NewControl(spec, this);
+        m_templateControls.push_back(control);
+        if (spec.id == kNoControlId) {
+            label = qobject_cast<QLabel*>(control);
             continue;
         }
-        m_controls[place.id] = control;
-        control->setProperty("controlId", place.id);
+        m_controls[spec.id] = control;
+        control->setProperty("controlId", spec.id);
         if (previous != nullptr) {
             setTabOrder(previous, control);
         }
         previous = control;
+        // A screen reader names each field by its label, and the rest by their text or tip.
+        if (spec.kind == ControlKind::PathField && label != nullptr) {
+            label->setBuddy(control);
+            control->setAccessibleName(label->text());
+        } else if (spec.kind == ControlKind::Log) {
+            control->setAccessibleName(ToQString(spec.tip));
+        } else {
+            control->setAccessibleName(ToQString(spec.text));
+        }
+        label = nullptr;
     }
-    convert->setObjectName(QStringLiteral("IDOK"));
-    exit->setObjectName(QStringLiteral("IDCANCEL"));
-    m_inputEdit->setObjectName(QStringLiteral("IDC_INPUT"));
-    browseInput->setObjectName(QStringLiteral("IDC_BROWSE_INPUT"));
-    m_outputEdit->setObjectName(QStringLiteral("IDC_OUTPUT"));
-    browseOutput->setObjectName(QStringLiteral("IDC_BROWSE_OUTPUT"));
-    m_converterEdit->setObjectName(QStringLiteral("IDC_EXEC"));
-    browseExec->setObjectName(QStringLiteral("IDC_BROWSE_EXEC"));
-    m_logEdit->setObjectName(QStringLiteral("IDC_LOG"));
-    m_autoCheck->setObjectName(QStringLiteral("IDC_AUTO"));
-
-    // A screen reader names each field by its label, and the log by what it is for.
-    inputLabel->setBuddy(m_inputEdit);
-    outputLabel->setBuddy(m_outputEdit);
-    execLabel->setBuddy(m_converterEdit);
-    convert->setAccessibleName(Text(texts::kConvert));
-    m_inputEdit->setAccessibleName(Text(texts::kInputLabel));
-    m_outputEdit->setAccessibleName(Text(texts::kOutputLabel));
-    m_converterEdit->setAccessibleName(Text(texts::kExecLabel));
-    m_logEdit->setAccessibleName(Text(texts::kLogTip));
+    m_convertButton = qobject_cast<QPushButton*>(Control(IDOK));
+    m_inputEdit = qobject_cast<QLineEdit*>(Control(IDC_INPUT));
+    m_outputEdit = qobject_cast<QLineEdit*>(Control(IDC_OUTPUT));
+    m_converterEdit = qobject_cast<QLineEdit*>(Control(IDC_EXEC));
+    m_logEdit = qobject_cast<QPlainTextEdit*>(Control(IDC_LOG));
+    m_autoCheck = qobject_cast<QCheckBox*>(Control(IDC_AUTO));
 
     // The whole window is the drop target: the fields must not take a drop as pasted text.
     for (QWidget* field :
@@ -155,11 +128,14 @@ void CConvertDialog::CreateControls() {
     m_logEdit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_logEdit->setUndoRedoEnabled(false);  // nothing to undo, and it would keep every record twice
 
-    connect(convert, &QPushButton::clicked, this, [this] { m_controller.ConvertClicked(); });
-    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(browseInput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Input); });
-    connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Output); });
-    connect(browseExec, &QPushButton::clicked, this, [this] { Browse(FileDialogKind::Converter); });
+    const auto clicked = [this](int id, auto action) {
+        connect(qobject_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, action);
+    };
+    clicked(IDOK, [this] { m_controller.ConvertClicked(); });
+    clicked(IDCANCEL, [this] { reject(); });
+    clicked(IDC_BROWSE_INPUT, [this] { Browse(FileDialogKind::Input); });
+    clicked(IDC_BROWSE_OUTPUT, [this] { Browse(FileDialogKind::Output); });
+    clicked(IDC_BROWSE_EXEC, [this] { Browse(FileDialogKind::Converter); });
 }
 
 void CConvertDialog::SetArguments(std::vector<std::string> arguments) {
@@ -181,14 +157,14 @@ void CConvertDialog::showEvent(QShowEvent* event) {
 void CConvertDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     const CDialogUnits units(font());
-    const QSize least = units.ToPixels(kTemplateWidth, kTemplateHeight);
+    const QSize least = units.ToPixels(kMainWidth, kMainHeight);
     const int grownX = std::max(0, width() - least.width());
     const int grownY = std::max(0, height() - least.height());
     for (std::size_t i = 0; i < m_templateControls.size(); ++i) {
-        const ControlPlace& place = kTemplate[i];
-        const QRect box = units.ToPixels(place.x, place.y, place.width, place.height);
+        const ControlSpec& spec = kMainControls[i];
+        const QRect box = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
         const ControlBox grown =
-            GrownBox(place.id, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
+            GrownBox(spec.growth, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
         m_templateControls[i]->setGeometry(grown.x, grown.y, grown.width, grown.height);
     }
 }
@@ -197,13 +173,11 @@ void CConvertDialog::InitDialog() {
     m_initialized = true;
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(QApplication::doubleClickInterval()));
     m_controller.Start();
-    m_inputEdit->setToolTip(Text(texts::kInputTip));
-    m_outputEdit->setToolTip(Text(texts::kOutputTip));
-    m_converterEdit->setToolTip(Text(texts::kExecTip));
-    m_autoCheck->setToolTip(Text(texts::kAutoTip));
-    Control(IDOK)->setToolTip(Text(texts::kConvertTip));
-    Control(IDCANCEL)->setToolTip(Text(texts::kExitTip));
-    m_logEdit->setToolTip(Text(texts::kLogTip));
+    for (const ControlSpec& spec : kMainControls) {
+        if (spec.tip != TextId::None) {
+            Control(spec.id)->setToolTip(ToQString(spec.tip));
+        }
+    }
     Control(IDOK)->setFocus();  // the first tab stop, as in every dialog
     // The window shows first; the command line's files load (and convert) from the event loop.
     QTimer::singleShot(0, this, [this] { m_controller.StartQueue(); });
@@ -277,8 +251,8 @@ void CConvertDialog::dropEvent(QDropEvent* event) {
 void CConvertDialog::contextMenuEvent(QContextMenuEvent* event) {
     // Linux window managers own the window menu, so the about entry lives here.
     QMenu menu(this);
-    menu.addAction(Text(texts::kAboutMenu), this, &CConvertDialog::ShowAbout);
-    QMenu* jobs = menu.addMenu(Text(texts::kJobsMenu));
+    menu.addAction(ToQString(TextId::AboutMenu), this, &CConvertDialog::ShowAbout);
+    QMenu* jobs = menu.addMenu(ToQString(TextId::JobsMenu));
     jobs->setObjectName(QStringLiteral("jobs"));
     for (int n = 1; n <= m_controller.MostUsefulJobs(); ++n) {
         QAction* choice =
@@ -363,7 +337,7 @@ void CConvertDialog::EnableDrop() {
 }
 
 void CConvertDialog::SetBusy(bool busy) {
-    const QString text = Text(busy ? texts::kStop : texts::kConvert);
+    const QString text = ToQString(busy ? TextId::Stop : TextId::Convert);
     m_convertButton->setText(text);
     m_convertButton->setAccessibleName(text);
     for (QLineEdit* field : {m_inputEdit, m_outputEdit, m_converterEdit}) {

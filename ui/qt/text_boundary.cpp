@@ -71,4 +71,9 @@ std::string ToBytes(const QString& text) {
     return bytes;
 }
 
+QString ToQString(TextId id) {
+    const std::string_view utf8 = Text(id);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 }  // namespace varlo

@@ -9,9 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "common/texts.h"
+
 namespace varlo {
 
 QString ToQString(std::string_view bytes);
 std::string ToBytes(const QString& text);
+
+// A text of the program's catalogue, for a widget.
+QString ToQString(TextId id);
 
 }  // namespace varlo

@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-#include "dialog_texts.h"
-
 // The icons live in a static library, whose resources are only linked when asked for.
 static void LoadResources() {
     Q_INIT_RESOURCE(varloGui);
@@ -11,14 +9,23 @@ static void LoadResources() {
 
 namespace varlo {
 
+namespace {
+
+// The dialog font and the Japanese fonts that stand in for it where it is missing.
+constexpr const char* kFontFamilies[] = {"MS PGothic",  "ＭＳ Ｐゴシック", "IPAPGothic",
+                                         "IPAexGothic", "VL PGothic",      "Noto Sans CJK JP"};
+constexpr int kFontPointSize = 9;
+
+}  // namespace
+
 QFont DialogFont() {
     QFont font;
     QStringList families;
-    for (const char* family : texts::kFontFamilies) {
+    for (const char* family : kFontFamilies) {
         families << QString::fromUtf8(family);
     }
     font.setFamilies(families);
-    font.setPointSize(texts::kFontPointSize);
+    font.setPointSize(kFontPointSize);
     return font;
 }
 

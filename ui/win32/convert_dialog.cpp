@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "texts.h"
-#include "ui/window_layout.h"
+#include "ui/main_window.h"
 
 namespace varlo {
 
@@ -24,11 +24,6 @@ constexpr ULONG_PTR kHelpContext = 0x20000 + IDD_MAIN;
 // Sent to itself as the window opens: the command line's files are converted once it shows.
 constexpr UINT kStartQueueMessage = WM_APP + 2;
 static_assert(kStartQueueMessage != CWindowEventLoop::kReadyMessage);
-
-// The controls with a tooltip, in the order their tips are added. Each tip is the string of the
-// string table with the control's id.
-constexpr int kTooltipControls[] = {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_AUTO,
-                                    IDOK,      IDCANCEL,   IDC_LOG};
 
 std::string ProgramPath() {
     std::vector<char> buffer(MAX_PATH);
@@ -176,13 +171,9 @@ BOOL CConvertDialog::OnInitDialog() {
     m_outputEdit = GetDlgItem(m_hwnd, IDC_OUTPUT);
     // A log of many records outgrows the 32K characters an edit control takes by default.
     SendMessageA(m_logEdit, EM_SETLIMITTEXT, 0, 0);
-    const HWND convert = GetDlgItem(m_hwnd, IDOK);
-    m_convertText.assign(static_cast<std::size_t>(GetWindowTextLengthW(convert)) + 1, L'\0');
-    m_convertText.resize(static_cast<std::size_t>(
-        GetWindowTextW(convert, m_convertText.data(), static_cast<int>(m_convertText.size()))));
 
     if (HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE); systemMenu != nullptr) {
-        const std::wstring about = ResourceString(IDS_ABOUT);
+        const std::wstring about = UiText(TextId::AboutMenu);
         if (!about.empty()) {
             AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
             AppendMenuW(systemMenu, MF_STRING, IDM_ABOUT, about.c_str());
@@ -231,7 +222,7 @@ void CConvertDialog::OnSize(int width, int height) {
     for (const Placed& placed : m_layout) {
         const RECT& rect = placed.rect;
         const ControlBox box =
-            GrownBox(placed.id,
+            GrownBox(GrowthOf(placed.id),
                      {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}, dx, dy);
         // Drawn anew where it lands, not copied from where it was: a button that moves into the
         // grown part would otherwise stay blank until something else repaints it.
@@ -256,14 +247,17 @@ void CConvertDialog::AddTooltips() {
     if (m_tooltip == nullptr) {
         return;
     }
-    for (const int id : kTooltipControls) {
-        std::wstring text = ResourceString(static_cast<UINT>(id));
+    for (const ControlSpec& spec : kMainControls) {
+        if (spec.tip == TextId::None) {
+            continue;
+        }
+        std::wstring text = UiText(spec.tip);
         TOOLINFOW tool{};
         // The size every version of the common controls takes; version 5 refuses larger ones.
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND;
         tool.hwnd = m_hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, id));
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, spec.id));
         tool.lpszText = text.data();  // copied by the tooltip
         SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -325,7 +319,7 @@ BOOL CConvertDialog::OnSysCommand(WPARAM command) {
 
 void CConvertDialog::AddJobsMenu() {
     const HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE);
-    const std::wstring title = ResourceString(IDS_JOBS);
+    const std::wstring title = UiText(TextId::JobsMenu);
     if (systemMenu == nullptr || title.empty()) {
         return;
     }
@@ -386,7 +380,7 @@ void CConvertDialog::OnHelp() {
         return;
     }
     if (!m_help(m_hwnd, HelpFilePath(), HELP_CONTEXT, kHelpContext)) {
-        m_messageBox(m_hwnd, ResourceString(IDS_HELP_FAILED), AnsiToWide(m_controller.Section()),
+        m_messageBox(m_hwnd, UiText(TextId::HelpFailed), AnsiToWide(m_controller.Section()),
                      MB_OK | MB_ICONEXCLAMATION);
     }
 }
@@ -404,8 +398,7 @@ void CConvertDialog::ShowSaveError() {
         return;
     }
     // The window is already hidden: the box stands on its own.
-    m_messageBox(nullptr,
-                 ResourceString(IDS_SAVE_FAILED) + L"\n\n" + AnsiToWide(m_profile.SaveError()),
+    m_messageBox(nullptr, UiText(TextId::SaveFailed) + L"\n\n" + AnsiToWide(m_profile.SaveError()),
                  AnsiToWide(m_controller.Section()), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -477,7 +470,7 @@ void CConvertDialog::EnableDrop() {
 void CConvertDialog::SetBusy(bool busy) {
     const HWND convert = GetDlgItem(m_hwnd, IDOK);
     // A button's accessible name is its text: it says 中止 too.
-    SetWindowTextW(convert, busy ? ResourceString(IDS_STOP).c_str() : m_convertText.c_str());
+    SetWindowTextW(convert, UiText(busy ? TextId::Stop : TextId::Convert).c_str());
     for (const HWND field : {m_inputEdit, m_outputEdit, m_converterEdit}) {
         SendMessageA(field, EM_SETREADONLY, busy ? TRUE : FALSE, 0);
     }

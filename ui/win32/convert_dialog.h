@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/process_runner.h"
 #include "engine/convert_controller.h"
+#include "engine/process_runner.h"
 #include "file_chooser.h"
 #include "tooltip_relay.h"
 #include "window_event_loop.h"
@@ -118,7 +118,6 @@ private:
     HWND m_hwnd = nullptr;
     bool m_modal = false;
 
-    std::wstring m_convertText;  // the Convert button's own, while nothing runs
     std::vector<Placed> m_layout;
     SIZE m_templateClient{};  // the client area the template made
     SIZE m_minimumSize{};     // the window the template made

@@ -4,12 +4,8 @@
 
 namespace varlo {
 
-std::wstring ResourceString(UINT id) {
-    // With no buffer, LoadStringW hands out the resource itself, which holds no NUL.
-    const wchar_t* text = nullptr;
-    const int length =
-        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+std::wstring UiText(TextId id) {
+    return ToWide(Text(id), CP_UTF8);
 }
 
 std::wstring AnsiToWide(const std::string& text) {

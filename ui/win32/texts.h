@@ -1,4 +1,4 @@
-// The window's texts: fixed ones come from the string table in UTF-16, so that they read right
+// The window's texts: fixed ones come from the catalogue in UTF-16, so that they read right
 // whatever the system's code page; paths and field texts stay in the ANSI code page.
 #pragma once
 
@@ -6,10 +6,12 @@
 
 #include <string>
 
+#include "common/texts.h"
+
 namespace varlo {
 
-// A string of the program's string table, or an empty one when it has none of that id.
-std::wstring ResourceString(UINT id);
+// A text of the program's catalogue, as the wide window functions take it.
+std::wstring UiText(TextId id);
 
 // ANSI (code page CP_ACP) bytes as UTF-16, as the A functions would read them.
 std::wstring AnsiToWide(const std::string& text);

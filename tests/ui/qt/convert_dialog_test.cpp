@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
+#include "ui/main_window.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/text_boundary.h"
@@ -127,65 +128,48 @@ protected:
     std::unique_ptr<CConvertDialog> m_dialog;
 };
 
-TEST_F(ConvertDialogTest, ControlsStandWhereTheTemplatePutsThemWithTheirTexts) {
+TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
     Open();
-    const struct {
-        int id;
-        QRect dialogUnits;
-        const char* text;
-        const char* tip;
-    } controls[] = {
-        {IDOK, {5, 70, 50, 14}, "変換", "プログラムを実行する"},
-        {IDCANCEL, {160, 70, 50, 14}, "終了", "終了する"},
-        {IDC_INPUT,
-         {25, 5, 155, 14},
-         "",
-         "変換対象のファイル名を指定する(複数のファイルをドロップできます)"},
-        {IDC_BROWSE_INPUT, {180, 5, 25, 14}, "参照", ""},
-        {IDC_OUTPUT, {25, 25, 155, 14}, "", "出力先のファイル名を指定する"},
-        {IDC_BROWSE_OUTPUT, {180, 25, 25, 14}, "参照", ""},
-        {IDC_EXEC, {25, 45, 155, 14}, "conv", "変換を行うプログラムのファイル名を指定する"},
-        {IDC_BROWSE_EXEC, {180, 45, 25, 14}, "参照", ""},
-        {IDC_LOG, {5, 90, 205, 50}, "", "変換結果を出力する"},
-        {IDC_AUTO, {60, 75, 43, 10}, "自動変換", "ファイルをドロップした際に自動で変換を行う"},
-    };
     const CDialogUnits units(m_dialog->font());
     EXPECT_GT(units.BaseX(), 2);
     EXPECT_GT(units.BaseY(), 8);
-    EXPECT_EQ(units.ToPixels(214, 144), m_dialog->size());
+    EXPECT_EQ(units.ToPixels(kMainWidth, kMainHeight), m_dialog->size());
     EXPECT_EQ(m_dialog->size(), m_dialog->minimumSize()) << "it may grow, never shrink below";
 
+    const QList<QLabel*> labels = m_dialog->findChildren<QLabel*>();
+    int labelIndex = 0;
     QWidget* tabbed = Control(IDOK);
-    for (const auto& c : controls) {
-        SCOPED_TRACE(c.id);
-        QWidget* control = Control(c.id);
-        ASSERT_NE(nullptr, control);
-        const QRect& r = c.dialogUnits;
-        EXPECT_EQ(units.ToPixels(r.x(), r.y(), r.width(), r.height()), control->geometry());
-        EXPECT_EQ(U(c.tip), control->toolTip());
-        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            EXPECT_EQ(U(c.text), button->text());
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            EXPECT_EQ(U(c.text), edit->text());
+    QWidget* named = nullptr;  // the field the last label names
+    for (const ControlSpec& spec : kMainControls) {
+        SCOPED_TRACE(spec.id);
+        const QRect box = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
+        if (spec.id == kNoControlId) {
+            ASSERT_LT(labelIndex, labels.size());
+            QLabel* label = labels[labelIndex++];
+            EXPECT_EQ(box, label->geometry());
+            EXPECT_EQ(ToQString(spec.text), label->text());
+            named = label->buddy();
+            EXPECT_EQ(label->text(), named->accessibleName()) << "named for a screen reader";
+            continue;
         }
-        EXPECT_EQ(control, tabbed) << "tab order follows the template";
+        QWidget* control = Control(spec.id);
+        ASSERT_NE(nullptr, control);
+        EXPECT_EQ(box, control->geometry());
+        EXPECT_EQ(ToQString(spec.tip), control->toolTip());
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            EXPECT_EQ(ToQString(spec.text), button->text());
+        }
+        EXPECT_EQ(control, tabbed) << "tab order follows the table";
         tabbed = tabbed->nextInFocusChain();
         while (tabbed != nullptr && !(tabbed->focusPolicy() & Qt::TabFocus)) {
             tabbed = tabbed->nextInFocusChain();
         }
     }
+    EXPECT_EQ(labels.size(), labelIndex);
+    EXPECT_EQ(U("変換"), Control<QPushButton>(IDOK)->text());
     EXPECT_TRUE(Control<QPushButton>(IDOK)->isDefault());
     EXPECT_EQ(Control(IDOK), m_dialog->focusWidget()) << "the first tab stop has the focus";
     EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
-
-    // Labels stand left of their fields and name them for a screen reader.
-    const QList<QLabel*> labels = m_dialog->findChildren<QLabel*>();
-    ASSERT_EQ(3, labels.size());
-    EXPECT_EQ(units.ToPixels(10, 10, 15, 8), labels[0]->geometry());
-    EXPECT_EQ(U("入力"), labels[0]->text());
-    EXPECT_EQ(Control(IDC_INPUT), labels[0]->buddy());
-    EXPECT_EQ(U("出力"), Control(IDC_OUTPUT)->accessibleName());
-    EXPECT_EQ(U("実行"), Control(IDC_EXEC)->accessibleName());
     EXPECT_EQ(U("変換結果を出力する"), Control(IDC_LOG)->accessibleName());
 }
 

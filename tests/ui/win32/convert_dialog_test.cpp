@@ -20,6 +20,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
+#include "ui/main_window.h"
 #include "window_driver.h"
 
 namespace varlo {
@@ -239,33 +240,30 @@ TEST_F(Win32DialogTest, AProgramOfAnotherNameHasASectionOfItsOwn) {
     EXPECT_EQ(L"myConv", test::WindowTextW(m_window));
 }
 
-TEST_F(Win32DialogTest, TooltipsNameSevenControlsInOrder) {
+TEST_F(Win32DialogTest, TooltipsNameTheControlsOfTheTable) {
     Open();
     const HWND tooltip = Tooltip();
     ASSERT_NE(nullptr, tooltip) << "made with the window as its owner";
     EXPECT_FALSE(GetWindowLongA(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
 
-    const std::pair<int, const char*> expected[] = {
-        {IDC_INPUT, "変換対象のファイル名を指定する(複数のファイルをドロップできます)"},
-        {IDC_OUTPUT, "出力先のファイル名を指定する"},
-        {IDC_EXEC, "変換を行うプログラムのファイル名を指定する"},
-        {IDC_AUTO, "ファイルをドロップした際に自動で変換を行う"},
-        {IDOK, "プログラムを実行する"},
-        {IDCANCEL, "終了する"},
-        {IDC_LOG, "変換結果を出力する"},
-    };
-    ASSERT_EQ(7, SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
-    for (int i = 0; i < 7; ++i) {
-        SCOPED_TRACE(i);
+    int index = 0;
+    for (const ControlSpec& spec : kMainControls) {
+        if (spec.tip == TextId::None) {
+            continue;
+        }
+        SCOPED_TRACE(spec.id);
         wchar_t text[256] = {};
         TOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.lpszText = text;
-        ASSERT_TRUE(SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)));
+        ASSERT_TRUE(
+            SendMessageW(tooltip, TTM_ENUMTOOLSW, index++, reinterpret_cast<LPARAM>(&tool)));
         EXPECT_TRUE(tool.uFlags & TTF_IDISHWND);
-        EXPECT_EQ(reinterpret_cast<UINT_PTR>(Control(expected[i].first)), tool.uId);
-        EXPECT_EQ(Wide(expected[i].second), text);
+        EXPECT_EQ(reinterpret_cast<UINT_PTR>(Control(spec.id)), tool.uId);
+        EXPECT_EQ(Wide(std::string(varlo::Text(spec.tip))), text);
     }
+    EXPECT_EQ(7, index);
+    EXPECT_EQ(index, SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
 }
 
 // Records which mouse messages reach the tooltip through TTM_RELAYEVENT.

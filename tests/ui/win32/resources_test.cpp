@@ -1,5 +1,5 @@
-// The resources linked into the program: both dialog templates read back field by field, the
-// strings, the icon's images and the version record, all in Japanese.
+// The resources linked into the program: both dialog templates read back field by field against
+// the window's table and the catalogue of texts, the icon's images and the version record.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "dialog_template.h"
 #include "res/resource.h"
+#include "ui/main_window.h"
 #include "window_driver.h"
 
 namespace varlo {
@@ -20,22 +21,26 @@ constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 struct Expected {
     int id;
     const wchar_t* className;
-    const char* text;  // UTF-8
-    RECT rect;         // x, y, x + width, y + height
-    DWORD style;       // bits that must be set
+    std::wstring text;
+    RECT rect;    // x, y, x + width, y + height
+    DWORD style;  // bits that must be set
 };
 
 void ExpectItem(const Expected& expected, const test::TemplateItem& item) {
-    SCOPED_TRACE(expected.text);
+    SCOPED_TRACE(expected.id);
     EXPECT_EQ(expected.id, item.id);
     EXPECT_EQ(expected.className, item.className);
-    EXPECT_EQ(Wide(expected.text), item.text);
+    EXPECT_EQ(expected.text, item.text);
     EXPECT_EQ(expected.rect.left, item.rect.left);
     EXPECT_EQ(expected.rect.top, item.rect.top);
     EXPECT_EQ(expected.rect.right, item.rect.right);
     EXPECT_EQ(expected.rect.bottom, item.rect.bottom);
     EXPECT_EQ(expected.style, item.style & expected.style);
     EXPECT_TRUE(item.style & WS_VISIBLE);
+}
+
+std::wstring Catalogue(TextId id) {
+    return Wide(std::string(Text(id)));
 }
 
 RECT At(int x, int y, int width, int height) {
@@ -50,8 +55,8 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrder) {
     EXPECT_EQ(9, main.pointSize);
     EXPECT_EQ(0, main.rect.left);
     EXPECT_EQ(0, main.rect.top);
-    EXPECT_EQ(214, main.rect.right);
-    EXPECT_EQ(144, main.rect.bottom);
+    EXPECT_EQ(kMainWidth, main.rect.right);
+    EXPECT_EQ(kMainHeight, main.rect.bottom);
     // Resizable, so that the log can grow.
     const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
                         WS_THICKFRAME | WS_MAXIMIZEBOX;
@@ -59,26 +64,32 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrder) {
     EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | DS_CENTER));
     EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
 
-    const DWORD field = WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP;
-    const Expected items[] = {
-        {IDOK, L"Button", "変換", At(5, 70, 50, 14), BS_DEFPUSHBUTTON | WS_TABSTOP},
-        {IDCANCEL, L"Button", "終了", At(160, 70, 50, 14), WS_TABSTOP},
-        {-1, L"Static", "入力", At(10, 10, 15, 8), WS_GROUP},
-        {IDC_INPUT, L"Edit", "", At(25, 5, 155, 14), field},
-        {IDC_BROWSE_INPUT, L"Button", "参照", At(180, 5, 25, 14), WS_TABSTOP},
-        {-1, L"Static", "出力", At(10, 30, 15, 8), WS_GROUP},
-        {IDC_OUTPUT, L"Edit", "", At(25, 25, 155, 14), field},
-        {IDC_BROWSE_OUTPUT, L"Button", "参照", At(180, 25, 25, 14), WS_TABSTOP},
-        {-1, L"Static", "実行", At(10, 50, 15, 8), WS_GROUP},
-        {IDC_EXEC, L"Edit", "", At(25, 45, 155, 14), field},
-        {IDC_BROWSE_EXEC, L"Button", "参照", At(180, 45, 25, 14), WS_TABSTOP},
-        {IDC_LOG, L"Edit", "", At(5, 90, 205, 50),
-         ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP},
-        {IDC_AUTO, L"Button", "自動変換", At(60, 75, 43, 10), BS_AUTOCHECKBOX | WS_TABSTOP},
+    // The template is the window's table, control by control.
+    const auto classAndStyle = [](ControlKind kind) -> std::pair<const wchar_t*, DWORD> {
+        const DWORD field = WS_BORDER | WS_TABSTOP;
+        switch (kind) {
+            case ControlKind::DefaultButton:
+                return {L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP};
+            case ControlKind::Button:
+                return {L"Button", WS_TABSTOP};
+            case ControlKind::Label:
+                return {L"Static", WS_GROUP};
+            case ControlKind::PathField:
+                return {L"Edit", field | ES_AUTOHSCROLL};
+            case ControlKind::Log:
+                return {L"Edit", field | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL};
+            case ControlKind::CheckBox:
+                return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP};
+        }
+        return {L"", 0};
     };
-    ASSERT_EQ(std::size(items), main.items.size());
-    for (std::size_t i = 0; i < std::size(items); ++i) {
-        ExpectItem(items[i], main.items[i]);
+    ASSERT_EQ(std::size(kMainControls), main.items.size());
+    for (std::size_t i = 0; i < std::size(kMainControls); ++i) {
+        const ControlSpec& spec = kMainControls[i];
+        const auto [className, style] = classAndStyle(spec.kind);
+        ExpectItem({spec.id, className, Catalogue(spec.text),
+                    At(spec.x, spec.y, spec.width, spec.height), style},
+                   main.items[i]);
     }
     const DWORD pushStyle = main.items[1].style & 0xF;
     EXPECT_EQ(static_cast<DWORD>(BS_PUSHBUTTON), pushStyle) << "Exit is not a default button";
@@ -90,7 +101,7 @@ TEST(Resources, AboutTemplateIsAPlainOne) {
     const test::DialogTemplate about =
         test::ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_ABOUT);
     EXPECT_FALSE(about.extended);
-    EXPECT_EQ(Wide("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), about.caption);
+    EXPECT_EQ(Catalogue(TextId::AboutCaption), about.caption);
     EXPECT_EQ(Wide("ＭＳ Ｐゴシック"), about.font);
     EXPECT_EQ(9, about.pointSize);
     EXPECT_EQ(235, about.rect.right);
@@ -108,14 +119,14 @@ TEST(Resources, AboutTemplateIsAPlainOne) {
     EXPECT_EQ(17, icon.rect.top);
     EXPECT_EQ(31, icon.rect.right);
     EXPECT_EQ(37, icon.rect.bottom);
-    ExpectItem({-1, L"Static", "varloGui Version 1.4", At(40, 10, 119, 8), SS_NOPREFIX | WS_GROUP},
+    ExpectItem({-1, L"Static", Catalogue(TextId::AboutVersion), At(40, 10, 119, 8),
+                SS_NOPREFIX | WS_GROUP},
                about.items[1]);
-    EXPECT_EQ(-1, about.items[2].id);
-    EXPECT_FALSE(about.items[2].text.empty());
-    EXPECT_TRUE(about.items[2].style & WS_GROUP);
-    ExpectItem(
-        {IDOK, L"Button", "OK", At(178, 7, 50, 14), BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
-        about.items[3]);
+    ExpectItem({-1, L"Static", Catalogue(TextId::AboutSecondLine), At(40, 25, 119, 8), WS_GROUP},
+               about.items[2]);
+    ExpectItem({IDOK, L"Button", Catalogue(TextId::Ok), At(178, 7, 50, 14),
+                BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
+               about.items[3]);
 }
 
 TEST(Resources, AreJapanese) {
@@ -123,15 +134,10 @@ TEST(Resources, AreJapanese) {
     const auto found = [module](LPCSTR type, int id) {
         return FindResourceExA(module, type, MAKEINTRESOURCEA(id), kJapanese) != nullptr;
     };
-    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_MAIN));            // RT_DIALOG
-    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_ABOUT));           // RT_DIALOG
-    EXPECT_TRUE(found(MAKEINTRESOURCEA(14), IDR_ICON));           // RT_GROUP_ICON
-    EXPECT_TRUE(found(MAKEINTRESOURCEA(6), IDS_ABOUT / 16 + 1));  // RT_STRING, its block
-    EXPECT_TRUE(found(MAKEINTRESOURCEA(16), 1));                  // RT_VERSION
-
-    wchar_t text[100] = {};
-    ASSERT_GT(LoadStringW(module, IDS_ABOUT, text, 100), 0);
-    EXPECT_EQ(Wide("varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)..."), text);
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_MAIN));   // RT_DIALOG
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(5), IDD_ABOUT));  // RT_DIALOG
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(14), IDR_ICON));  // RT_GROUP_ICON
+    EXPECT_TRUE(found(MAKEINTRESOURCEA(16), 1));         // RT_VERSION
 }
 
 // The icon's directory: two images of 16 colours, 32 and 16 pixels square.

@@ -1,0 +1,57 @@
+// Every text the user reads, in one place, keyed by id: the windows' labels, tooltips and menus,
+// the about box, the messages, and the lines the program adds to a record. In UTF-8; the engine
+// turns them into the platform's code page with NativeText, the windows into their own strings.
+#pragma once
+
+#include <string_view>
+
+namespace varlo {
+
+enum class TextId {
+    None,  // a control without a text of its own
+    // The main window.
+    MainCaption,
+    Convert,
+    Stop,  // the Convert button while conversions run
+    Exit,
+    InputLabel,
+    OutputLabel,
+    ConverterLabel,
+    Browse,
+    AutoConvert,
+    InputTip,
+    OutputTip,
+    ConverterTip,
+    AutoConvertTip,
+    ConvertTip,
+    ExitTip,
+    LogTip,
+    AboutMenu,
+    JobsMenu,
+    // The about box.
+    AboutCaption,
+    AboutVersion,
+    AboutSecondLine,
+    Ok,
+    // Messages.
+    ReadError,  // %1: the capture's full path
+    HelpFailed,
+    SaveFailed,
+    OutOfMemory,
+    Unexpected,
+    UnexpectedWithReason,  // followed by the reason
+    ValueHoldsLineBreak,   // after the key's name
+    AppDataMissing,
+    // Lines of a record.
+    Stopped,
+    NotStarted,
+    ExitedWith,     // %s: the exit code
+    EndedBySignal,  // %s: the signal
+    EndUnknown,
+    NameRefusedByBatch,  // after the name
+};
+
+// The text of `id`, in UTF-8; empty for TextId::None.
+std::string_view Text(TextId id);
+
+}  // namespace varlo

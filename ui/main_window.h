@@ -1,0 +1,96 @@
+// The main window, described once for both windows: its controls in tab order, each with its box
+// in dialog units, its text and tooltip, and how it follows the window when that grows. The
+// Windows resource script holds the same template; a test reads it back against this table.
+#pragma once
+
+#include "common/texts.h"
+#include "res/resource.h"
+
+namespace varlo {
+
+enum class ControlKind { DefaultButton, Button, Label, PathField, Log, CheckBox };
+
+// How a control follows the window when it grows: the log takes all the room there is, the path
+// fields take the width, and what stands right of them follows the right edge.
+enum class Growth { Stays, TakesWidth, TakesAll, FollowsRight };
+
+// The id of a control that nothing refers to (a label).
+inline constexpr int kNoControlId = -1;
+
+struct ControlSpec {
+    int id;
+    ControlKind kind;
+    int x, y, width, height;  // dialog units
+    TextId text;
+    TextId tip;
+    Growth growth;
+};
+
+// The template's size in dialog units: the window's least.
+inline constexpr int kMainWidth = 214;
+inline constexpr int kMainHeight = 144;
+
+inline constexpr ControlSpec kMainControls[] = {
+    {IDOK, ControlKind::DefaultButton, 5, 70, 50, 14, TextId::Convert, TextId::ConvertTip,
+     Growth::Stays},
+    {IDCANCEL, ControlKind::Button, 160, 70, 50, 14, TextId::Exit, TextId::ExitTip,
+     Growth::FollowsRight},
+    {kNoControlId, ControlKind::Label, 10, 10, 15, 8, TextId::InputLabel, TextId::None,
+     Growth::Stays},
+    {IDC_INPUT, ControlKind::PathField, 25, 5, 155, 14, TextId::None, TextId::InputTip,
+     Growth::TakesWidth},
+    {IDC_BROWSE_INPUT, ControlKind::Button, 180, 5, 25, 14, TextId::Browse, TextId::None,
+     Growth::FollowsRight},
+    {kNoControlId, ControlKind::Label, 10, 30, 15, 8, TextId::OutputLabel, TextId::None,
+     Growth::Stays},
+    {IDC_OUTPUT, ControlKind::PathField, 25, 25, 155, 14, TextId::None, TextId::OutputTip,
+     Growth::TakesWidth},
+    {IDC_BROWSE_OUTPUT, ControlKind::Button, 180, 25, 25, 14, TextId::Browse, TextId::None,
+     Growth::FollowsRight},
+    {kNoControlId, ControlKind::Label, 10, 50, 15, 8, TextId::ConverterLabel, TextId::None,
+     Growth::Stays},
+    {IDC_EXEC, ControlKind::PathField, 25, 45, 155, 14, TextId::None, TextId::ConverterTip,
+     Growth::TakesWidth},
+    {IDC_BROWSE_EXEC, ControlKind::Button, 180, 45, 25, 14, TextId::Browse, TextId::None,
+     Growth::FollowsRight},
+    {IDC_LOG, ControlKind::Log, 5, 90, 205, 50, TextId::None, TextId::LogTip, Growth::TakesAll},
+    {IDC_AUTO, ControlKind::CheckBox, 60, 75, 43, 10, TextId::AutoConvert, TextId::AutoConvertTip,
+     Growth::Stays},
+};
+
+// A control's place in pixels.
+struct ControlBox {
+    int x, y, width, height;
+};
+
+// Where a control with `growth` stands in a window `grownX` wider and `grownY` taller than its
+// template, `box` being where the template puts it.
+inline ControlBox GrownBox(Growth growth, ControlBox box, int grownX, int grownY) {
+    switch (growth) {
+        case Growth::TakesAll:
+            box.height += grownY;
+            box.width += grownX;
+            break;
+        case Growth::TakesWidth:
+            box.width += grownX;
+            break;
+        case Growth::FollowsRight:
+            box.x += grownX;
+            break;
+        case Growth::Stays:
+            break;
+    }
+    return box;
+}
+
+// The growth of the control `id`; Stays for one the table does not name.
+inline Growth GrowthOf(int id) {
+    for (const ControlSpec& spec : kMainControls) {
+        if (spec.id == id && id != kNoControlId) {
+            return spec.growth;
+        }
+    }
+    return Growth::Stays;
+}
+
+}  // namespace varlo
