@@ -59,7 +59,11 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
     : QDialog(parent, kMainWindowFlags),
       m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
       m_icon(ApplicationIcon()),
-      m_chooser(chooser) {
+      m_chooser(chooser),
+      m_messageBox([](QWidget* owner, const QString& caption, const QString& text) {
+          QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+          box.exec();
+      }) {
     setWindowTitle(ToQString(TextId::MainCaption));
     setWindowIcon(m_icon);
     setFont(DialogFont());
@@ -353,9 +357,7 @@ void CConvertDialog::SetProgress(std::size_t, std::size_t) {
 }
 
 void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
-    QMessageBox box(QMessageBox::Critical, ToQString(caption), ToQString(message), QMessageBox::Ok,
-                    this);
-    box.exec();
+    m_messageBox(this, ToQString(caption), ToQString(message));
 }
 
 void CConvertDialog::CloseWindow() {

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ public:
     CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                    IConversionRunner* runner = nullptr, QWidget* parent = nullptr);
     ~CConvertDialog() override;
+
+    // Shows a failure to the user and returns when it has been read; a critical message box unless
+    // replaced (the tests answer it here).
+    using MessageBoxFunction =
+        std::function<void(QWidget* owner, const QString& caption, const QString& text)>;
+    void SetMessageBox(MessageBoxFunction messageBox) { m_messageBox = std::move(messageBox); }
 
     // The program's arguments, program path first.
     void SetArguments(std::vector<std::string> arguments);
@@ -85,6 +92,7 @@ private:
     QIcon m_icon;
 
     IFileChooser& m_chooser;
+    MessageBoxFunction m_messageBox;
     std::map<int, QWidget*> m_controls;
     std::vector<QWidget*> m_templateControls;  // in the template's order
     bool m_initialized = false;

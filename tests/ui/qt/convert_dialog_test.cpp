@@ -56,27 +56,20 @@ public:
     std::vector<std::string> folders;
 };
 
-// Calls `answer` with the next modal window or menu once it is up, from inside its own event
-// loop; fails and closes it when none comes.
+// Calls `answer` with the modal window or menu that is up at the next turn of the event loop:
+// the first turn of the loop that the window opened next runs for itself.
 void WhenModalShows(std::function<void(QWidget*)> answer) {
-    auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, answer] {
+    QTimer::singleShot(0, [answer] {
         QWidget* up = QApplication::activePopupWidget();
         if (up == nullptr) {
             up = QApplication::activeModalWidget();
         }
-        if (up != nullptr || ++*tries > 300) {
-            timer->stop();
-            timer->deleteLater();
-            if (up != nullptr) {
-                answer(up);
-            } else {
-                ADD_FAILURE() << "no modal window showed";
-            }
+        if (up != nullptr) {
+            answer(up);
+        } else {
+            ADD_FAILURE() << "no modal window is up";
         }
     });
-    timer->start(10);
 }
 
 class ConvertDialogTest : public ::testing::Test {
@@ -387,21 +380,16 @@ TEST_F(ConvertDialogTest, ReadErrorShowsTheMessageAndStopsTheChain) {
     Open({}, /*autoExec=*/1);
     m_unreadable = "/w/b.wav";
     QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModalShows([&](QWidget* window) {
-        auto* box = qobject_cast<QMessageBox*>(window);
-        ASSERT_NE(nullptr, box);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        box->accept();
+    m_dialog->SetMessageBox([&](QWidget* owner, const QString& caption, const QString& message) {
+        EXPECT_EQ(m_dialog.get(), owner);
+        title = caption;
+        text = message;
     });
     Drop("file:///w/a.wav\nfile:///w/b.wav\nfile:///w/c.wav\n", Over(IDOK));
     EXPECT_EQ(U("varloGui"), title);
     EXPECT_EQ(QString::fromStdString(m_folder.Path()) +
                   U("/varloGuiErr0.tmp へのｱｸｾｽ中に不明なｴﾗｰが発生しました。"),
               text);
-    EXPECT_EQ(QMessageBox::Critical, icon);
     EXPECT_EQ("rec /w/a.wav\r\n", m_dialog->GetText(ConvertField::Log));
     EXPECT_EQ("/w/b.wav", Text(IDC_INPUT));
 }
