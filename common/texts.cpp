@@ -42,6 +42,14 @@ std::string_view Text(TextId id) {
             return "varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)...";
         case TextId::JobsMenu:
             return "同時変換数";
+        case TextId::WavFiles:
+            return "WAV Files (*.wav)";
+        case TextId::AacFiles:
+            return "AAC Files (*.aac)";
+        case TextId::ProgramFiles:
+            return "Program Files (*.exe)";
+        case TextId::AllFiles:
+            return "All Files (*.*)";
         case TextId::AboutCaption:
             return "varloGuiのﾊﾞｰｼﾞｮﾝ情報";
         case TextId::AboutVersion:

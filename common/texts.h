@@ -28,6 +28,11 @@ enum class TextId {
     LogTip,
     AboutMenu,
     JobsMenu,
+    // The file dialogs' filters (English, as on every system).
+    WavFiles,
+    AacFiles,
+    ProgramFiles,
+    AllFiles,
     // The about box.
     AboutCaption,
     AboutVersion,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/texts.h"
+#include "engine/convert_controller.h"
 #include "res/resource.h"
 
 namespace varlo {
@@ -91,6 +92,26 @@ inline Growth GrowthOf(int id) {
         }
     }
     return Growth::Stays;
+}
+
+// The three file dialogs, one for each path field.
+struct FileDialogSpec {
+    bool save;
+    TextId filter;            // the filter for the field's own files; "All Files" follows
+    const char* extension;    // of the field's own files, without the dot
+    const char* initialName;  // or nullptr
+};
+
+inline constexpr FileDialogSpec FileDialogOf(FileDialogKind kind) {
+    switch (kind) {
+        case FileDialogKind::Input:
+            return {false, TextId::WavFiles, "wav", nullptr};
+        case FileDialogKind::Output:
+            return {true, TextId::AacFiles, "aac", nullptr};
+        case FileDialogKind::Converter:
+            return {false, TextId::ProgramFiles, "exe", "varlo.exe"};
+    }
+    return {false, TextId::AllFiles, "", nullptr};
 }
 
 }  // namespace varlo

@@ -7,28 +7,11 @@
 
 #include "engine/path_parts.h"
 #include "text_boundary.h"
+#include "ui/main_window.h"
 
 namespace varlo {
 
 namespace {
-
-struct DialogTraits {
-    bool save;
-    const char* defaultSuffix;
-    const char* initialName;  // or nullptr
-};
-
-DialogTraits TraitsOf(FileDialogKind kind) {
-    switch (kind) {
-        case FileDialogKind::Input:
-            return {false, "wav", nullptr};
-        case FileDialogKind::Output:
-            return {true, "aac", nullptr};
-        case FileDialogKind::Converter:
-            return {false, "exe", "varlo.exe"};
-    }
-    return {false, "", nullptr};
-}
 
 // Shows only programs while the program filter is in force; the model under it shows all.
 class CProgramFilter : public QSortFilterProxyModel {
@@ -57,16 +40,16 @@ private:
 
 QStringList NameFilters(FileDialogKind kind) {
     // The dialog hides the last "(…)" of each filter: the text before it is what the user reads.
-    const QString all = QStringLiteral("All Files (*.*) (*)");
-    switch (kind) {
-        case FileDialogKind::Input:
-            return {QStringLiteral("WAV Files (*.wav) (*.wav *.WAV *.Wav)"), all};
-        case FileDialogKind::Output:
-            return {QStringLiteral("AAC Files (*.aac) (*.aac *.AAC *.Aac)"), all};
-        case FileDialogKind::Converter:
-            return {QStringLiteral("Program Files (*.exe) (*)"), all};
-    }
-    return {all};
+    // File names match in any case here, as they do on Windows; any file may be a program.
+    const FileDialogSpec spec = FileDialogOf(kind);
+    const QString extension = QString::fromLatin1(spec.extension);
+    QString own = kind == FileDialogKind::Converter
+                      ? QStringLiteral("*")
+                      : QStringLiteral("*.%1 *.%2 *.%3")
+                            .arg(extension, extension.toUpper(),
+                                 extension.left(1).toUpper() + extension.mid(1));
+    return {ToQString(spec.filter) + QStringLiteral(" (") + own + QStringLiteral(")"),
+            ToQString(TextId::AllFiles) + QStringLiteral(" (*)")};
 }
 
 bool ShownAsProgram(const QFileInfo& file) {
@@ -75,17 +58,17 @@ bool ShownAsProgram(const QFileInfo& file) {
 }
 
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
-    const DialogTraits traits = TraitsOf(kind);
+    const FileDialogSpec traits = FileDialogOf(kind);
     if (traits.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
         return path;
     }
-    return path + "." + traits.defaultSuffix;
+    return path + "." + traits.extension;
 }
 
 std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
                                                       const std::string& startFolder,
                                                       QWidget* parent) {
-    const DialogTraits traits = TraitsOf(kind);
+    const FileDialogSpec traits = FileDialogOf(kind);
     QFileDialog dialog(parent);
     // Qt's own dialog: it takes a filtering model, and the filters' texts read as written.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -93,8 +76,7 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
     dialog.setAcceptMode(traits.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);  // a name that does not exist is accepted too
     if (traits.save) {
-        dialog.setDefaultSuffix(
-            QString::fromLatin1(traits.defaultSuffix));  // asks before overwriting
+        dialog.setDefaultSuffix(QString::fromLatin1(traits.extension));  // asks before overwriting
     }
     const QStringList filters = NameFilters(kind);
     dialog.setNameFilters(filters);
@@ -107,10 +89,10 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
     if (kind == FileDialogKind::Converter) {
         auto* programs = new CProgramFilter(&dialog);
         dialog.setProxyModel(programs);
-        QObject::connect(&dialog, &QFileDialog::filterSelected, programs,
-                         [programs](const QString& filter) {
-                             programs->SetProgramsOnly(filter.startsWith(QLatin1String("Program")));
-                         });
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, programs, [programs](const QString& filter) {
+                programs->SetProgramsOnly(filter.startsWith(ToQString(TextId::ProgramFiles)));
+            });
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

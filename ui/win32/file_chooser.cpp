@@ -3,37 +3,35 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
+
+#include "common/system_text.h"
+#include "ui/main_window.h"
 
 namespace varlo {
 
 namespace {
 
-struct DialogTraits {
-    bool save;
-    const char* filter;
-    const char* defaultExtension;
-    const char* initialName;  // or nullptr
-};
-
-// Each filter string ends in two NULs: the literal's own and the one written here.
-DialogTraits TraitsOf(FileDialogKind kind) {
-    switch (kind) {
-        case FileDialogKind::Input:
-            return {false, "WAV Files (*.wav)\0*.wav\0All Files (*.*)\0*.*\0", "wav", nullptr};
-        case FileDialogKind::Output:
-            return {true, "AAC Files (*.aac)\0*.aac\0All Files (*.*)\0*.*\0", "aac", nullptr};
-        case FileDialogKind::Converter:
-            return {false, "Program Files (*.exe)\0*.exe\0All Files (*.*)\0*.*\0", "exe",
-                    "varlo.exe"};
-    }
-    return {false, "All Files (*.*)\0*.*\0", nullptr, nullptr};
+// "<filter>\0*.<extension>\0All Files (*.*)\0*.*\0\0", as the dialog takes filters.
+std::string FilterOf(const FileDialogSpec& spec) {
+    std::string filter;
+    const auto add = [&filter](std::string_view text) {
+        filter += text;
+        filter += '\0';
+    };
+    add(NativeText(spec.filter));
+    add(std::string("*.") + spec.extension);
+    add(NativeText(TextId::AllFiles));
+    add("*.*");
+    return filter;
 }
 
 }  // namespace
 
 std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
                                                       const std::string& startFolder, HWND owner) {
-    const DialogTraits traits = TraitsOf(kind);
+    const FileDialogSpec traits = FileDialogOf(kind);
+    const std::string filter = FilterOf(traits);
     // MAX_PATH bytes: a longer choice fails as a cancel does.
     char name[MAX_PATH] = {};
     if (traits.initialName != nullptr) {
@@ -42,11 +40,11 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = traits.filter;
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = name;
     dialog.nMaxFile = sizeof name;
-    dialog.lpstrDefExt = traits.defaultExtension;
+    dialog.lpstrDefExt = traits.extension;
     dialog.lpstrInitialDir = startFolder.empty() ? nullptr : startFolder.c_str();
     // The converter's captures are made in the current folder, so browsing must not move it.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | (traits.save ? OFN_OVERWRITEPROMPT : 0);
