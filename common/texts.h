@@ -1,6 +1,7 @@
-// Every text the user reads, in one place, keyed by id: the windows' labels, tooltips and menus,
-// the about box, the messages, and the lines the program adds to a record. In UTF-8; the engine
-// turns them into the platform's code page with NativeText, the windows into their own strings.
+// Every text the user reads, in one place, keyed by id and in both of the program's languages:
+// the windows' labels, tooltips and menus, the about box, the messages, and the lines the
+// program adds to a record. In UTF-8; the engine turns them into the platform's code page with
+// NativeText, the windows into their own strings.
 #pragma once
 
 #include <string_view>
@@ -54,9 +55,21 @@ enum class TextId {
     EndedBySignal,  // %s: the signal
     EndUnknown,
     NameRefusedByBatch,  // after the name
+    End,                 // not a text: every id lies before it
 };
 
-// The text of `id`, in UTF-8; empty for TextId::None.
+// The two languages the program speaks: Japanese, and English for everyone else.
+enum class Language { Japanese, English };
+
+// The language of every text from now on; the program sets it once, as it starts, from the
+// user's language. Japanese until then.
+void SetLanguage(Language language);
+Language CurrentLanguage();
+// The language for the user's first language, a tag such as "ja-JP", "ja_JP.UTF-8" or "de".
+Language LanguageOfTag(std::string_view tag);
+
+// The text of `id` in UTF-8, in the current language or the one given; empty for TextId::None.
 std::string_view Text(TextId id);
+std::string_view Text(TextId id, Language language);
 
 }  // namespace varlo

@@ -3,6 +3,9 @@
 // Windows resource script holds the same template; a test reads it back against this table.
 #pragma once
 
+#include <array>
+#include <iterator>
+
 #include "common/texts.h"
 #include "engine/convert_controller.h"
 #include "res/resource.h"
@@ -58,6 +61,38 @@ inline constexpr ControlSpec kMainControls[] = {
     {IDC_AUTO, ControlKind::CheckBox, 60, 75, 43, 10, TextId::AutoConvert, TextId::AutoConvertTip,
      Growth::Stays},
 };
+
+// The table as a window in `language` lays it out: the English labels are longer, so their
+// column grows into the fields, and the browse buttons and the auto-convert box widen; the
+// Japanese layout is the table itself.
+inline constexpr std::array<ControlSpec, std::size(kMainControls)> MainControls(Language language) {
+    std::array<ControlSpec, std::size(kMainControls)> controls{};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        ControlSpec spec = kMainControls[i];
+        if (language == Language::English) {
+            switch (spec.kind) {
+                case ControlKind::Label:
+                    spec.x = 5, spec.width = 30;
+                    break;
+                case ControlKind::PathField:
+                    spec.x = 37, spec.width = 136;
+                    break;
+                case ControlKind::CheckBox:
+                    spec.width = 60;
+                    break;
+                case ControlKind::Button:
+                    if (spec.text == TextId::Browse) {
+                        spec.x = 175, spec.width = 32;
+                    }
+                    break;
+                default:
+                    break;
+            }
+        }
+        controls[i] = spec;
+    }
+    return controls;
+}
 
 // A control's place in pixels.
 struct ControlBox {

@@ -1,5 +1,6 @@
 #include "convert_app.h"
 
+#include <QLocale>
 #include <QSessionManager>
 
 #include "convert_dialog.h"
@@ -17,6 +18,9 @@ CConvertApp::CConvertApp(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("varloGui"));
     QApplication::setDesktopFileName(QStringLiteral("varloGui"));
     QApplication::setWindowIcon(ApplicationIcon());
+    // Japanese for a Japanese user, English for everyone else: the first of the user's languages
+    // (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) decides.
+    SetLanguage(LanguageOfTag(QLocale::system().uiLanguages().value(0).toStdString()));
 }
 
 int CConvertApp::Run() {

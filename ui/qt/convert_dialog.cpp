@@ -85,7 +85,7 @@ CConvertDialog::~CConvertDialog() {
 void CConvertDialog::CreateControls() {
     QWidget* previous = nullptr;
     QLabel* label = nullptr;  // the label standing before a field names it
-    for (const ControlSpec& spec : kMainControls) {
+    for (const ControlSpec& spec : m_table) {
         QWidget* control = NewControl(spec, this);
         m_templateControls.push_back(control);
         if (spec.id == kNoControlId) {
@@ -165,7 +165,7 @@ void CConvertDialog::resizeEvent(QResizeEvent* event) {
     const int grownX = std::max(0, width() - least.width());
     const int grownY = std::max(0, height() - least.height());
     for (std::size_t i = 0; i < m_templateControls.size(); ++i) {
-        const ControlSpec& spec = kMainControls[i];
+        const ControlSpec& spec = m_table[i];
         const QRect box = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
         const ControlBox grown =
             GrownBox(spec.growth, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
@@ -177,7 +177,7 @@ void CConvertDialog::InitDialog() {
     m_initialized = true;
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(QApplication::doubleClickInterval()));
     m_controller.Start();
-    for (const ControlSpec& spec : kMainControls) {
+    for (const ControlSpec& spec : m_table) {
         if (spec.tip != TextId::None) {
             Control(spec.id)->setToolTip(ToQString(spec.tip));
         }

@@ -12,6 +12,7 @@
 #include "engine/convert_controller.h"
 #include "file_chooser.h"
 #include "qt_event_loop.h"
+#include "ui/main_window.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -94,7 +95,9 @@ private:
     IFileChooser& m_chooser;
     MessageBoxFunction m_messageBox;
     std::map<int, QWidget*> m_controls;
-    std::vector<QWidget*> m_templateControls;  // in the template's order
+    // The window's table as laid out for the language of its texts.
+    const decltype(MainControls(Language::Japanese)) m_table = MainControls(CurrentLanguage());
+    std::vector<QWidget*> m_templateControls;  // in the table's order
     bool m_initialized = false;
     bool m_closing = false;  // the controller has agreed to the close
 };

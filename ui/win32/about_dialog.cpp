@@ -1,12 +1,13 @@
 #include "about_dialog.h"
 
 #include "res/resource.h"
+#include "texts.h"
 
 namespace varlo {
 
 INT_PTR CAboutDialog::DoModal(HWND parent) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), parent,
-                           &CAboutDialog::DialogProc, 0);
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), DialogTemplate(IDD_ABOUT), parent,
+                                   &CAboutDialog::DialogProc, 0);
 }
 
 INT_PTR CALLBACK CAboutDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "common/texts.h"
 #include "convert_dialog.h"
 #include "file_chooser.h"
 #include "settings/profile_store.h"
@@ -12,6 +13,10 @@
 namespace varlo {
 
 int CConvertApp::Run() {
+    // Japanese for a Japanese user, English for everyone else, as the system would pick the
+    // resources: the user's UI language decides.
+    SetLanguage(PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? Language::Japanese
+                                                                           : Language::English);
     // The tooltip control's window class.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

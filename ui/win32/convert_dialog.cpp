@@ -77,14 +77,14 @@ void CConvertDialog::SetCommandLine(const std::string& commandLine) {
 
 INT_PTR CConvertDialog::DoModal(HWND parent) {
     m_modal = true;
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), parent,
-                           &CConvertDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), DialogTemplate(IDD_MAIN), parent,
+                                   &CConvertDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 HWND CConvertDialog::Create(HWND parent) {
     m_modal = false;
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), parent,
-                              &CConvertDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), DialogTemplate(IDD_MAIN), parent,
+                                      &CConvertDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK CConvertDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

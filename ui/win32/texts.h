@@ -13,6 +13,13 @@ namespace varlo {
 // A text of the program's catalogue, as the wide window functions take it.
 std::wstring UiText(TextId id);
 
+// The dialog template `id` in the language of the program's texts (the Japanese one where there
+// is no other), for the Indirect dialog functions.
+const DLGTEMPLATE* DialogTemplate(int id);
+
+// The resource language of a language of the program's texts.
+WORD ResourceLanguage(Language language);
+
 // ANSI (code page CP_ACP) bytes as UTF-16, as the A functions would read them.
 std::wstring AnsiToWide(const std::string& text);
 

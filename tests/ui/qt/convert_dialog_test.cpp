@@ -165,6 +165,38 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
     EXPECT_EQ(U("変換結果を出力する"), Control(IDC_LOG)->accessibleName());
 }
 
+TEST_F(ConvertDialogTest, SpeaksEachLanguageAndItsLabelsFit) {
+    struct LanguageBack {
+        ~LanguageBack() { SetLanguage(Language::Japanese); }
+    } back;
+    const struct {
+        Language language;
+        const char *convert, *input, *tip;
+    } languages[] = {
+        {Language::Japanese, "変換", "入力", "変換結果を出力する"},
+        {Language::English, "Convert", "Input", "What the converter printed"},
+    };
+    for (const auto& l : languages) {
+        SetLanguage(l.language);
+        Open();
+        EXPECT_EQ(U(l.convert), Control<QPushButton>(IDOK)->text());
+        EXPECT_EQ(U(l.input), m_dialog->findChildren<QLabel*>().front()->text());
+        EXPECT_EQ(U(l.tip), Control(IDC_LOG)->toolTip());
+        for (QWidget* control : m_dialog->findChildren<QWidget*>()) {
+            // A push button's hint has a floor of its own; its words are what must fit.
+            const int needed = qobject_cast<QPushButton*>(control)
+                                   ? control->fontMetrics().horizontalAdvance(
+                                         qobject_cast<QPushButton*>(control)->text()) +
+                                         4
+                                   : control->sizeHint().width();
+            if (qobject_cast<QLabel*>(control) || qobject_cast<QAbstractButton*>(control)) {
+                EXPECT_LE(needed, control->width())
+                    << control->property("text").toString().toStdString() << " fits";
+            }
+        }
+    }
+}
+
 TEST_F(ConvertDialogTest, CaptionIsTheProgramsNameAndTheQueueLoadsAtStart) {
     WriteAutoExec(m_store, "myConv", 0);
     m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);

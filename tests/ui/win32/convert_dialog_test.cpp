@@ -182,6 +182,27 @@ protected:
     HWND m_window = nullptr;
 };
 
+TEST_F(Win32DialogTest, SpeaksEachLanguage) {
+    struct LanguageBack {
+        ~LanguageBack() { SetLanguage(Language::Japanese); }
+    } back;
+    const struct {
+        Language language;
+        const char *convert, *input, *stop;
+    } languages[] = {{Language::Japanese, "変換", "入力", "中止"},
+                     {Language::English, "Convert", "Input", "Stop"}};
+    for (const auto& l : languages) {
+        SetLanguage(l.language);
+        Open({}, /*autoExec=*/1);
+        EXPECT_EQ(Wide(l.convert), test::WindowTextW(Control(IDOK)));
+        // The label stands just before its field.
+        EXPECT_EQ(Wide(l.input), test::WindowTextW(GetWindow(Control(IDC_INPUT), GW_HWNDPREV)));
+        Drop({"C:\\w\\a.wav"});
+        EXPECT_EQ(Wide(l.stop), test::WindowTextW(Control(IDOK)));
+        FinishNext();
+    }
+}
+
 TEST_F(Win32DialogTest, StartsWithItsNameTheQueueIconAndWindowMenu) {
     WriteJobs(m_store, "varloGui", 2);
     Open({"C:\\w\\a.wav", "C:\\w\\b.wav"});

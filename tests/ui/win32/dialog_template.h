@@ -116,8 +116,11 @@ inline std::wstring PredefinedClass(int ordinal) {
     }
 }
 
-inline DialogTemplate ReadDialogTemplate(HMODULE module, int id) {
-    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+inline DialogTemplate ReadDialogTemplate(HMODULE module, int id,
+                                         WORD language = MAKELANGID(LANG_JAPANESE,
+                                                                    SUBLANG_DEFAULT)) {
+    const HRSRC found =
+        FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(id), language);
     if (found == nullptr) {
         throw std::runtime_error("no dialog " + std::to_string(id));
     }

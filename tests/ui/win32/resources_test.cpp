@@ -9,6 +9,7 @@
 #include "dialog_template.h"
 #include "res/resource.h"
 #include "ui/main_window.h"
+#include "ui/win32/texts.h"
 #include "window_driver.h"
 
 namespace varlo {
@@ -39,94 +40,107 @@ void ExpectItem(const Expected& expected, const test::TemplateItem& item) {
     EXPECT_TRUE(item.style & WS_VISIBLE);
 }
 
-std::wstring Catalogue(TextId id) {
-    return Wide(std::string(Text(id)));
+std::wstring Catalogue(TextId id, Language language = Language::Japanese) {
+    return Wide(std::string(Text(id, language)));
 }
 
 RECT At(int x, int y, int width, int height) {
     return {x, y, x + width, y + height};
 }
 
-TEST(Resources, MainTemplateHoldsItsControlsInTabOrder) {
-    const test::DialogTemplate main = test::ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_MAIN);
-    EXPECT_TRUE(main.extended);
-    EXPECT_EQ(L"varloGui", main.caption);
-    EXPECT_EQ(Wide("ＭＳ Ｐゴシック"), main.font);
-    EXPECT_EQ(9, main.pointSize);
-    EXPECT_EQ(0, main.rect.left);
-    EXPECT_EQ(0, main.rect.top);
-    EXPECT_EQ(kMainWidth, main.rect.right);
-    EXPECT_EQ(kMainHeight, main.rect.bottom);
-    // Resizable, so that the log can grow.
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                        WS_THICKFRAME | WS_MAXIMIZEBOX;
-    EXPECT_EQ(frame, main.style & frame);
-    EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | DS_CENTER));
-    EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
+TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
+    for (const Language language : {Language::Japanese, Language::English}) {
+        SCOPED_TRACE(language == Language::Japanese ? "Japanese" : "English");
+        const test::DialogTemplate main = test::ReadDialogTemplate(
+            GetModuleHandleA(nullptr), IDD_MAIN, ResourceLanguage(language));
+        EXPECT_TRUE(main.extended);
+        EXPECT_EQ(L"varloGui", main.caption);
+        EXPECT_EQ(language == Language::Japanese ? Wide("ＭＳ Ｐゴシック") : L"MS Shell Dlg",
+                  main.font);
+        EXPECT_EQ(9, main.pointSize);
+        EXPECT_EQ(0, main.rect.left);
+        EXPECT_EQ(0, main.rect.top);
+        EXPECT_EQ(kMainWidth, main.rect.right);
+        EXPECT_EQ(kMainHeight, main.rect.bottom);
+        // Resizable, so that the log can grow.
+        const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
+                            WS_THICKFRAME | WS_MAXIMIZEBOX;
+        EXPECT_EQ(frame, main.style & frame);
+        EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | DS_CENTER));
+        EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
 
-    // The template is the window's table, control by control.
-    const auto classAndStyle = [](ControlKind kind) -> std::pair<const wchar_t*, DWORD> {
-        const DWORD field = WS_BORDER | WS_TABSTOP;
-        switch (kind) {
-            case ControlKind::DefaultButton:
-                return {L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP};
-            case ControlKind::Button:
-                return {L"Button", WS_TABSTOP};
-            case ControlKind::Label:
-                return {L"Static", WS_GROUP};
-            case ControlKind::PathField:
-                return {L"Edit", field | ES_AUTOHSCROLL};
-            case ControlKind::Log:
-                return {L"Edit", field | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL};
-            case ControlKind::CheckBox:
-                return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP};
+        // The template is the window's table, control by control.
+        const auto classAndStyle = [](ControlKind kind) -> std::pair<const wchar_t*, DWORD> {
+            const DWORD field = WS_BORDER | WS_TABSTOP;
+            switch (kind) {
+                case ControlKind::DefaultButton:
+                    return {L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP};
+                case ControlKind::Button:
+                    return {L"Button", WS_TABSTOP};
+                case ControlKind::Label:
+                    return {L"Static", WS_GROUP};
+                case ControlKind::PathField:
+                    return {L"Edit", field | ES_AUTOHSCROLL};
+                case ControlKind::Log:
+                    return {L"Edit", field | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL};
+                case ControlKind::CheckBox:
+                    return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP};
+            }
+            return {L"", 0};
+        };
+        const auto table = MainControls(language);
+        ASSERT_EQ(table.size(), main.items.size());
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const ControlSpec& spec = table[i];
+            const auto [className, style] = classAndStyle(spec.kind);
+            ExpectItem({spec.id, className, Catalogue(spec.text, language),
+                        At(spec.x, spec.y, spec.width, spec.height), style},
+                       main.items[i]);
         }
-        return {L"", 0};
-    };
-    ASSERT_EQ(std::size(kMainControls), main.items.size());
-    for (std::size_t i = 0; i < std::size(kMainControls); ++i) {
-        const ControlSpec& spec = kMainControls[i];
-        const auto [className, style] = classAndStyle(spec.kind);
-        ExpectItem({spec.id, className, Catalogue(spec.text),
-                    At(spec.x, spec.y, spec.width, spec.height), style},
-                   main.items[i]);
+        const DWORD pushStyle = main.items[1].style & 0xF;
+        EXPECT_EQ(static_cast<DWORD>(BS_PUSHBUTTON), pushStyle) << "Exit is not a default button";
+        EXPECT_EQ(0u, main.items[11].style & ES_AUTOVSCROLL)
+            << "the log does not scroll as one types";
+        EXPECT_EQ(0u, main.items[3].style & ES_MULTILINE);
     }
-    const DWORD pushStyle = main.items[1].style & 0xF;
-    EXPECT_EQ(static_cast<DWORD>(BS_PUSHBUTTON), pushStyle) << "Exit is not a default button";
-    EXPECT_EQ(0u, main.items[11].style & ES_AUTOVSCROLL) << "the log does not scroll as one types";
-    EXPECT_EQ(0u, main.items[3].style & ES_MULTILINE);
 }
 
-TEST(Resources, AboutTemplateIsAPlainOne) {
-    const test::DialogTemplate about =
-        test::ReadDialogTemplate(GetModuleHandleA(nullptr), IDD_ABOUT);
-    EXPECT_FALSE(about.extended);
-    EXPECT_EQ(Catalogue(TextId::AboutCaption), about.caption);
-    EXPECT_EQ(Wide("ＭＳ Ｐゴシック"), about.font);
-    EXPECT_EQ(9, about.pointSize);
-    EXPECT_EQ(235, about.rect.right);
-    EXPECT_EQ(55, about.rect.bottom);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    EXPECT_EQ(frame, about.style & frame);
-    EXPECT_EQ(0u, about.style & WS_VISIBLE) << "not shown until run";
+TEST(Resources, AboutTemplateIsAPlainOneInEachLanguage) {
+    for (const Language language : {Language::Japanese, Language::English}) {
+        SCOPED_TRACE(language == Language::Japanese ? "Japanese" : "English");
+        const test::DialogTemplate about = test::ReadDialogTemplate(
+            GetModuleHandleA(nullptr), IDD_ABOUT, ResourceLanguage(language));
+        EXPECT_FALSE(about.extended);
+        EXPECT_EQ(Catalogue(TextId::AboutCaption, language), about.caption);
+        EXPECT_EQ(language == Language::Japanese ? Wide("ＭＳ Ｐゴシック") : L"MS Shell Dlg",
+                  about.font);
+        EXPECT_EQ(9, about.pointSize);
+        EXPECT_EQ(235, about.rect.right);
+        EXPECT_EQ(55, about.rect.bottom);
+        const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        EXPECT_EQ(frame, about.style & frame);
+        EXPECT_EQ(0u, about.style & WS_VISIBLE) << "not shown until run";
 
-    ASSERT_EQ(4u, about.items.size());
-    const test::TemplateItem& icon = about.items[0];
-    EXPECT_EQ(0, lstrcmpiW(L"Static", icon.className.c_str())) << "class names match in any case";
-    EXPECT_EQ(static_cast<DWORD>(SS_ICON), icon.style & 0x1F);
-    EXPECT_EQ(IDR_ICON, icon.textOrdinal);
-    EXPECT_EQ(11, icon.rect.left);
-    EXPECT_EQ(17, icon.rect.top);
-    EXPECT_EQ(31, icon.rect.right);
-    EXPECT_EQ(37, icon.rect.bottom);
-    ExpectItem({-1, L"Static", Catalogue(TextId::AboutVersion), At(40, 10, 119, 8),
-                SS_NOPREFIX | WS_GROUP},
-               about.items[1]);
-    ExpectItem({-1, L"Static", Catalogue(TextId::AboutSecondLine), At(40, 25, 119, 8), WS_GROUP},
-               about.items[2]);
-    ExpectItem({IDOK, L"Button", Catalogue(TextId::Ok), At(178, 7, 50, 14),
-                BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
-               about.items[3]);
+        ASSERT_EQ(4u, about.items.size());
+        const test::TemplateItem& icon = about.items[0];
+        EXPECT_EQ(0, lstrcmpiW(L"Static", icon.className.c_str()))
+            << "class names match in any case";
+        EXPECT_EQ(static_cast<DWORD>(SS_ICON), icon.style & 0x1F);
+        EXPECT_EQ(IDR_ICON, icon.textOrdinal);
+        EXPECT_EQ(11, icon.rect.left);
+        EXPECT_EQ(17, icon.rect.top);
+        EXPECT_EQ(31, icon.rect.right);
+        EXPECT_EQ(37, icon.rect.bottom);
+        ExpectItem({-1, L"Static", Catalogue(TextId::AboutVersion, language), At(40, 10, 119, 8),
+                    SS_NOPREFIX | WS_GROUP},
+                   about.items[1]);
+        ExpectItem({-1, L"Static", Catalogue(TextId::AboutSecondLine, language), At(40, 25, 119, 8),
+                    WS_GROUP},
+                   about.items[2]);
+        ExpectItem({IDOK, L"Button", Catalogue(TextId::Ok, language), At(178, 7, 50, 14),
+                    BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
+                   about.items[3]);
+    }
 }
 
 TEST(Resources, AreJapanese) {
