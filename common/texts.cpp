@@ -1,188 +1,84 @@
 #include "texts.h"
 
+#include <cstddef>
+
 namespace varlo {
 
 namespace {
 
+struct Entry {
+    TextId id;
+    std::string_view japanese;
+    std::string_view english;
+};
+
+// In the order of TextId, each text in both languages side by side.
+constexpr Entry kTexts[] = {
+    {TextId::None, "", ""},
+    {TextId::MainCaption, "varloGui", "varloGui"},
+    {TextId::Convert, "変換", "Convert"},
+    {TextId::Stop, "中止", "Stop"},
+    {TextId::Exit, "終了", "Exit"},
+    {TextId::InputLabel, "入力", "Input"},
+    {TextId::OutputLabel, "出力", "Output"},
+    {TextId::ConverterLabel, "実行", "Run"},
+    {TextId::Browse, "参照", "Browse..."},
+    {TextId::AutoConvert, "自動変換", "Auto-convert"},
+    {TextId::InputTip, "変換対象のファイル名を指定する(複数のファイルをドロップできます)",
+     "The file to convert (several files can be dropped on the window)"},
+    {TextId::OutputTip, "出力先のファイル名を指定する", "The file to write"},
+    {TextId::ConverterTip, "変換を行うプログラムのファイル名を指定する",
+     "The converter program, with its own options"},
+    {TextId::AutoConvertTip, "ファイルをドロップした際に自動で変換を行う",
+     "Convert files as soon as they are dropped"},
+    {TextId::ConvertTip, "プログラムを実行する", "Run the converter"},
+    {TextId::ExitTip, "終了する", "Close varloGui"},
+    {TextId::LogTip, "変換結果を出力する", "What the converter printed"},
+    {TextId::AboutMenu, "varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)...", "&About varloGui..."},
+    {TextId::JobsMenu, "同時変換数", "Conversions at once"},
+    {TextId::WavFiles, "WAV Files (*.wav)", "WAV Files (*.wav)"},
+    {TextId::AacFiles, "AAC Files (*.aac)", "AAC Files (*.aac)"},
+    {TextId::ProgramFiles, "Program Files (*.exe)", "Program Files (*.exe)"},
+    {TextId::AllFiles, "All Files (*.*)", "All Files (*.*)"},
+    {TextId::AboutCaption, "varloGuiのﾊﾞｰｼﾞｮﾝ情報", "About varloGui"},
+    {TextId::AboutVersion, "varloGui Version 1.4", "varloGui Version 1.4"},
+    {TextId::AboutSecondLine, "WAV を AAC に変換するフロントエンド", "Converts WAV to AAC"},
+    {TextId::Ok, "OK", "OK"},
+    {TextId::ReadError, "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。",
+     "An unknown error occurred while accessing %1."},
+    {TextId::HelpFailed, "ﾍﾙﾌﾟの起動に失敗しました。", "Help could not be started."},
+    {TextId::SaveFailed, "設定を保存できませんでした。次回の起動時には以前の設定に戻ります。",
+     "The settings could not be saved. The next start will use the earlier settings."},
+    {TextId::OutOfMemory, "メモリが不足しています。", "Not enough memory."},
+    {TextId::Unexpected, "予期しないエラーが発生しました。", "An unexpected error occurred."},
+    {TextId::UnexpectedWithReason,
+     "予期しないエラーが発生しました: ", "An unexpected error occurred: "},
+    {TextId::ValueHoldsLineBreak, " の値に改行が含まれています", ": the value holds a line break"},
+    {TextId::AppDataMissing, "APPDATA が設定されていません", "APPDATA is not set"},
+    {TextId::Stopped, "変換を中止しました。", "The conversion was stopped."},
+    {TextId::NotStarted, "変換プログラムを起動できませんでした。",
+     "The converter could not be started."},
+    {TextId::ExitedWith, "変換プログラムが終了コード %s で終了しました。",
+     "The converter exited with code %s."},
+    {TextId::EndedBySignal, "変換プログラムがシグナル %s で異常終了しました。",
+     "The converter was ended by signal %s."},
+    {TextId::EndUnknown, "変換プログラムの終了状態を取得できませんでした。",
+     "How the converter ended is not known."},
+    {TextId::NameRefusedByBatch, ": % や \" を含む名前はバッチファイルに渡せません",
+     ": a name holding % or \" cannot be given to a batch file"},
+};
+
+constexpr bool InOrder() {
+    for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+        if (static_cast<std::size_t>(kTexts[i].id) != i) {
+            return false;
+        }
+    }
+    return std::size(kTexts) == static_cast<std::size_t>(TextId::End);
+}
+static_assert(InOrder(), "every text id has its entry, in order");
+
 Language g_language = Language::Japanese;
-
-std::string_view JapaneseText(TextId id) {
-    switch (id) {
-        case TextId::None:
-        case TextId::End:
-            return "";
-        case TextId::MainCaption:
-            return "varloGui";
-        case TextId::Convert:
-            return "変換";
-        case TextId::Stop:
-            return "中止";
-        case TextId::Exit:
-            return "終了";
-        case TextId::InputLabel:
-            return "入力";
-        case TextId::OutputLabel:
-            return "出力";
-        case TextId::ConverterLabel:
-            return "実行";
-        case TextId::Browse:
-            return "参照";
-        case TextId::AutoConvert:
-            return "自動変換";
-        case TextId::InputTip:
-            return "変換対象のファイル名を指定する(複数のファイルをドロップできます)";
-        case TextId::OutputTip:
-            return "出力先のファイル名を指定する";
-        case TextId::ConverterTip:
-            return "変換を行うプログラムのファイル名を指定する";
-        case TextId::AutoConvertTip:
-            return "ファイルをドロップした際に自動で変換を行う";
-        case TextId::ConvertTip:
-            return "プログラムを実行する";
-        case TextId::ExitTip:
-            return "終了する";
-        case TextId::LogTip:
-            return "変換結果を出力する";
-        case TextId::AboutMenu:
-            return "varloGui のﾊﾞｰｼﾞｮﾝ情報(&A)...";
-        case TextId::JobsMenu:
-            return "同時変換数";
-        case TextId::WavFiles:
-            return "WAV Files (*.wav)";
-        case TextId::AacFiles:
-            return "AAC Files (*.aac)";
-        case TextId::ProgramFiles:
-            return "Program Files (*.exe)";
-        case TextId::AllFiles:
-            return "All Files (*.*)";
-        case TextId::AboutCaption:
-            return "varloGuiのﾊﾞｰｼﾞｮﾝ情報";
-        case TextId::AboutVersion:
-            return "varloGui Version 1.4";
-        case TextId::AboutSecondLine:
-            return "WAV を AAC に変換するフロントエンド";
-        case TextId::Ok:
-            return "OK";
-        case TextId::ReadError:
-            return "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。";
-        case TextId::HelpFailed:
-            return "ﾍﾙﾌﾟの起動に失敗しました。";
-        case TextId::SaveFailed:
-            return "設定を保存できませんでした。次回の起動時には以前の設定に戻ります。";
-        case TextId::OutOfMemory:
-            return "メモリが不足しています。";
-        case TextId::Unexpected:
-            return "予期しないエラーが発生しました。";
-        case TextId::UnexpectedWithReason:
-            return "予期しないエラーが発生しました: ";
-        case TextId::ValueHoldsLineBreak:
-            return " の値に改行が含まれています";
-        case TextId::AppDataMissing:
-            return "APPDATA が設定されていません";
-        case TextId::Stopped:
-            return "変換を中止しました。";
-        case TextId::NotStarted:
-            return "変換プログラムを起動できませんでした。";
-        case TextId::ExitedWith:
-            return "変換プログラムが終了コード %s で終了しました。";
-        case TextId::EndedBySignal:
-            return "変換プログラムがシグナル %s で異常終了しました。";
-        case TextId::EndUnknown:
-            return "変換プログラムの終了状態を取得できませんでした。";
-        case TextId::NameRefusedByBatch:
-            return ": % や \" を含む名前はバッチファイルに渡せません";
-    }
-    return "";
-}
-
-std::string_view EnglishText(TextId id) {
-    switch (id) {
-        case TextId::None:
-        case TextId::End:
-            return "";
-        case TextId::MainCaption:
-            return "varloGui";
-        case TextId::Convert:
-            return "Convert";
-        case TextId::Stop:
-            return "Stop";
-        case TextId::Exit:
-            return "Exit";
-        case TextId::InputLabel:
-            return "Input";
-        case TextId::OutputLabel:
-            return "Output";
-        case TextId::ConverterLabel:
-            return "Run";
-        case TextId::Browse:
-            return "Browse...";
-        case TextId::AutoConvert:
-            return "Auto-convert";
-        case TextId::InputTip:
-            return "The file to convert (several files can be dropped on the window)";
-        case TextId::OutputTip:
-            return "The file to write";
-        case TextId::ConverterTip:
-            return "The converter program, with its own options";
-        case TextId::AutoConvertTip:
-            return "Convert files as soon as they are dropped";
-        case TextId::ConvertTip:
-            return "Run the converter";
-        case TextId::ExitTip:
-            return "Close varloGui";
-        case TextId::LogTip:
-            return "What the converter printed";
-        case TextId::AboutMenu:
-            return "&About varloGui...";
-        case TextId::JobsMenu:
-            return "Conversions at once";
-        case TextId::WavFiles:
-            return "WAV Files (*.wav)";
-        case TextId::AacFiles:
-            return "AAC Files (*.aac)";
-        case TextId::ProgramFiles:
-            return "Program Files (*.exe)";
-        case TextId::AllFiles:
-            return "All Files (*.*)";
-        case TextId::AboutCaption:
-            return "About varloGui";
-        case TextId::AboutVersion:
-            return "varloGui Version 1.4";
-        case TextId::AboutSecondLine:
-            return "Converts WAV to AAC";
-        case TextId::Ok:
-            return "OK";
-        case TextId::ReadError:
-            return "An unknown error occurred while accessing %1.";
-        case TextId::HelpFailed:
-            return "Help could not be started.";
-        case TextId::SaveFailed:
-            return "The settings could not be saved. The next start will use the earlier settings.";
-        case TextId::OutOfMemory:
-            return "Not enough memory.";
-        case TextId::Unexpected:
-            return "An unexpected error occurred.";
-        case TextId::UnexpectedWithReason:
-            return "An unexpected error occurred: ";
-        case TextId::ValueHoldsLineBreak:
-            return ": the value holds a line break";
-        case TextId::AppDataMissing:
-            return "APPDATA is not set";
-        case TextId::Stopped:
-            return "The conversion was stopped.";
-        case TextId::NotStarted:
-            return "The converter could not be started.";
-        case TextId::ExitedWith:
-            return "The converter exited with code %s.";
-        case TextId::EndedBySignal:
-            return "The converter was ended by signal %s.";
-        case TextId::EndUnknown:
-            return "How the converter ended is not known.";
-        case TextId::NameRefusedByBatch:
-            return ": a name holding % or \" cannot be given to a batch file";
-    }
-    return "";
-}
 
 }  // namespace
 
@@ -203,7 +99,11 @@ Language LanguageOfTag(std::string_view tag) {
 }
 
 std::string_view Text(TextId id, Language language) {
-    return language == Language::Japanese ? JapaneseText(id) : EnglishText(id);
+    const auto index = static_cast<std::size_t>(id);
+    if (index >= std::size(kTexts)) {
+        return {};
+    }
+    return language == Language::Japanese ? kTexts[index].japanese : kTexts[index].english;
 }
 
 std::string_view Text(TextId id) {
