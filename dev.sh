@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the build needs, builds, and runs varloGui or its tests.
 #   ./dev.sh run [files...]   build and start the program
 #   ./dev.sh test             build and run every test: plain, under the sanitizers, and the

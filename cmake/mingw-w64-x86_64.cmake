@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-building varloGui.exe for 64-bit Windows with Debian's MinGW-w64 (POSIX threads, so that
 # std::thread and friends work), linked statically so that the .exe needs no DLL of its own.
 set(CMAKE_SYSTEM_NAME Windows)

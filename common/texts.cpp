@@ -43,6 +43,7 @@ constexpr Entry kTexts[] = {
     {TextId::AboutCaption, "varloGuiのﾊﾞｰｼﾞｮﾝ情報", "About varloGui"},
     {TextId::AboutVersion, "varloGui Version 1.4", "varloGui Version 1.4"},
     {TextId::AboutSecondLine, "WAV を AAC に変換するフロントエンド", "Converts WAV to AAC"},
+    {TextId::AboutLicence, "MIT ライセンス", "MIT License"},
     {TextId::Ok, "OK", "OK"},
     {TextId::ReadError, "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。",
      "An unknown error occurred while accessing %1."},

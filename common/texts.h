@@ -38,6 +38,7 @@ enum class TextId {
     AboutCaption,
     AboutVersion,
     AboutSecondLine,
+    AboutLicence,
     Ok,
     // Messages.
     ReadError,  // %1: the capture's full path

@@ -17,9 +17,10 @@ for f in usr/bin/varloGui usr/share/applications/varloGui.desktop \
          usr/share/icons/hicolor/32x32/apps/varloGui.png \
          usr/share/icons/hicolor/scalable/apps/varloGui.svg \
          usr/share/metainfo/invalid.varlogui.varlogui.metainfo.xml \
-         usr/share/man/man1/varloGui.1.gz; do
+         usr/share/man/man1/varloGui.1.gz usr/share/doc/varlogui/copyright; do
     [ -s "$work/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
+grep -qx 'License: MIT' "$work/root/usr/share/doc/varlogui/copyright"
 desktop-file-validate "$work/root/usr/share/applications/varloGui.desktop"
 grep -qx 'Exec=varloGui %F' "$work/root/usr/share/applications/varloGui.desktop"
 # The metainfo, with the desktop entry and icons it names, as software centres read them.

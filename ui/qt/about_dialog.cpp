@@ -30,6 +30,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogWindowFlags
     second->setObjectName(QStringLiteral("secondLine"));
     second->setGeometry(units.ToPixels(40, 25, 119, 8));
 
+    auto* licence = new QLabel(ToQString(TextId::AboutLicence), this);
+    licence->setObjectName(QStringLiteral("licence"));
+    licence->setGeometry(units.ToPixels(40, 40, 119, 8));
+
     auto* ok = new QPushButton(ToQString(TextId::Ok), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setDefault(true);

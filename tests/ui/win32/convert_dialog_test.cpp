@@ -495,10 +495,11 @@ TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     SendMessageA(m_window, WM_SYSCOMMAND, IDM_ABOUT | 0x3, 0);
     EXPECT_TRUE(answer.Answered());
     EXPECT_EQ(Wide("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), caption);
-    ASSERT_EQ(4u, labels.size());
+    ASSERT_EQ(5u, labels.size());
     EXPECT_EQ(L"varloGui Version 1.4", labels[1]);
     EXPECT_FALSE(labels[2].empty());
-    EXPECT_EQ(L"OK", labels[3]);
+    EXPECT_EQ(Wide("MIT ライセンス"), labels[3]);
+    EXPECT_EQ(L"OK", labels[4]);
     EXPECT_EQ("C:\\w\\a.wav", Text(IDC_INPUT));
     EXPECT_EQ("log", Log());
     EXPECT_EQ(1u, m_dialog->Controller().Queue().size());

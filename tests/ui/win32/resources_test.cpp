@@ -121,7 +121,7 @@ TEST(Resources, AboutTemplateIsAPlainOneInEachLanguage) {
         EXPECT_EQ(frame, about.style & frame);
         EXPECT_EQ(0u, about.style & WS_VISIBLE) << "not shown until run";
 
-        ASSERT_EQ(4u, about.items.size());
+        ASSERT_EQ(5u, about.items.size());
         const test::TemplateItem& icon = about.items[0];
         EXPECT_EQ(0, lstrcmpiW(L"Static", icon.className.c_str()))
             << "class names match in any case";
@@ -137,9 +137,12 @@ TEST(Resources, AboutTemplateIsAPlainOneInEachLanguage) {
         ExpectItem({-1, L"Static", Catalogue(TextId::AboutSecondLine, language), At(40, 25, 119, 8),
                     WS_GROUP},
                    about.items[2]);
+        ExpectItem({-1, L"Static", Catalogue(TextId::AboutLicence, language), At(40, 40, 119, 8),
+                    WS_GROUP},
+                   about.items[3]);
         ExpectItem({IDOK, L"Button", Catalogue(TextId::Ok, language), At(178, 7, 50, 14),
                     BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
-                   about.items[3]);
+                   about.items[4]);
     }
 }
 
