@@ -16,7 +16,7 @@ packages=(
     cmake ninja-build g++
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
-    ffmpeg desktop-file-utils appstream groff-base dpkg-dev file
+    ffmpeg desktop-file-utils appstream groff-base dpkg-dev file dbus-daemon
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine64 locales
 )

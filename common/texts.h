@@ -49,6 +49,11 @@ enum class TextId {
     UnexpectedWithReason,  // followed by the reason
     ValueHoldsLineBreak,   // after the key's name
     AppDataMissing,
+    // The word when a long batch ends.
+    FilesConverted,  // %1 files
+    OneFileConverted,
+    ConvertedAndFailed,  // %1 converted, %2 failed
+    StoppedAfter,        // %1 of %2
     // Lines of a record.
     Stopped,
     NotStarted,

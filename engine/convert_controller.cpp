@@ -284,6 +284,7 @@ void CConvertController::StartConversion() {
     const std::string output = m_view.GetText(ConvertField::Output);
     if (!m_schedule.InBatch()) {
         m_startPress = {};  // not (yet) started by a press of the button
+        m_batchStart = std::chrono::steady_clock::now();
     }
     m_schedule.SetChaining(true);
     const std::size_t number = m_schedule.Begin(FileKey(output));
@@ -358,7 +359,7 @@ void CConvertController::Pump() {
     if (m_schedule.StopSettled()) {
         // Files dropped while the conversions were stopping are a batch of their own.
         if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
-            m_lastBatch = ended;
+            BatchEnded(*ended);
         }
         // What was queued went with the stop.
         m_view.SetText(ConvertField::Input, "");
@@ -372,7 +373,7 @@ void CConvertController::Pump() {
 
 void CConvertController::Settle() {
     if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
-        m_lastBatch = ended;
+        BatchEnded(*ended);
     }
     ShowProgress();
     if (!Busy() && m_closeWhenIdle) {
@@ -402,6 +403,13 @@ void CConvertController::ShowProgress() {
         m_shownDone = done;
         m_shownTotal = total;
         m_view.SetProgress(done, total);
+    }
+}
+
+void CConvertController::BatchEnded(const BatchOutcome& outcome) {
+    m_lastBatch = outcome;
+    if (std::chrono::steady_clock::now() - m_batchStart >= kNotifyAfter && !m_view.IsActive()) {
+        m_view.NotifyBatchEnded(BatchSummary(outcome), outcome.failed + outcome.stopped > 0);
     }
 }
 

@@ -50,6 +50,11 @@ public:
     // Closes the window, once a close that had to wait for conversions to stop can go ahead. The
     // settings are saved already.
     virtual void CloseWindow() = 0;
+    // True while the window is the one the user works in.
+    virtual bool IsActive() = 0;
+    // A batch that took a while has ended while the user was elsewhere: tell them, once, in the
+    // desktop's way. `failures` when a conversion failed or was stopped.
+    virtual void NotifyBatchEnded(const std::string& summary, bool failures) = 0;
 };
 
 // The window's fields hold the input, output and converter paths, the auto-convert flag and the
@@ -113,6 +118,8 @@ public:
     bool Busy() const { return m_schedule.Busy(); }
     const std::string& Section() const { return m_section; }
     const std::deque<std::string>& Queue() const { return m_schedule.Queue(); }
+    // A batch that ends after at least this long is worth a word to a user who went elsewhere.
+    static constexpr std::chrono::seconds kNotifyAfter{3};
     // How the last batch of conversions ended, once one has.
     const std::optional<BatchOutcome>& LastBatch() const { return m_lastBatch; }
 
@@ -141,6 +148,8 @@ private:
     void LoadFromQueue();
     void OnFinished(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
     void ShowProgress();
+    // Keeps how the batch ended, and tells a user who went elsewhere of a long one.
+    void BatchEnded(const BatchOutcome& outcome);
 
     std::string m_cmdLine;
     std::string m_section;
@@ -154,6 +163,7 @@ private:
 
     CScheduler m_schedule;  // the queue, the conversions under way, the batch
     std::optional<BatchOutcome> m_lastBatch;
+    std::chrono::steady_clock::time_point m_batchStart;
     bool m_closeWhenIdle = false;
     bool m_inOperation = false;
     bool m_again = false;  // something happened inside an operation that the pump must see

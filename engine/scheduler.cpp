@@ -3,10 +3,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/system_text.h"
+
 namespace varlo {
 
 void CScheduler::Enqueue(const std::vector<std::string>& paths) {
     m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+    if (m_inBatch) {
+        m_outcome.total = std::max(m_outcome.total, Total());
+    }
 }
 
 std::string CScheduler::TakeNext() {
@@ -22,6 +27,7 @@ std::size_t CScheduler::Begin(std::string outputKey) {
         m_outcome = {};
     }
     ++m_begun;
+    m_outcome.total = std::max(m_outcome.total, Total());
     m_underway.push_back({std::move(outputKey), nullptr, false, {}, {}});
     return m_firstNumber + m_underway.size() - 1;
 }
@@ -70,6 +76,7 @@ void CScheduler::Stop() {
     }
     m_stopping = true;
     m_chaining = false;
+    m_outcome.total = std::max(m_outcome.total, Total());
     m_queue.clear();
     for (Underway& conversion : m_underway) {
         if (!conversion.ended && conversion.running != nullptr) {
@@ -102,6 +109,27 @@ std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {
     }
     m_inBatch = false;
     return m_outcome;
+}
+
+std::string BatchSummary(const BatchOutcome& outcome) {
+    const std::size_t converted = outcome.files - outcome.failed - outcome.stopped;
+    const auto filled = [](TextId id, std::size_t first, std::size_t second) {
+        std::string text(Text(id));
+        for (const auto& [mark, value] : {std::pair{"%1", first}, std::pair{"%2", second}}) {
+            if (const std::size_t at = text.find(mark); at != std::string::npos) {
+                text.replace(at, 2, std::to_string(value));
+            }
+        }
+        return NativeText(text);
+    };
+    if (outcome.stopped > 0) {
+        return filled(TextId::StoppedAfter, converted, outcome.total);
+    }
+    if (outcome.failed > 0) {
+        return filled(TextId::ConvertedAndFailed, converted, outcome.failed);
+    }
+    return converted == 1 ? NativeText(TextId::OneFileConverted)
+                          : filled(TextId::FilesConverted, converted, 0);
 }
 
 }  // namespace varlo

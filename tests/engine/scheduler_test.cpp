@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "common/system_text.h"
+
 namespace varlo {
 namespace {
 
@@ -99,12 +101,34 @@ TEST_F(SchedulerTest, AStopReachesEveryRunDropsTheQueueAndEndsTheBatchWithItsOut
     EXPECT_EQ(3u, batch->files);
     EXPECT_EQ(1u, batch->failed);
     EXPECT_EQ(2u, batch->stopped);
+    EXPECT_EQ(4u, batch->total) << "d went with the stop, and counts";
 
     m_schedule.SetChaining(true);
     StartWhatMay();
     EXPECT_EQ(0u, m_schedule.Done());
     EXPECT_EQ(1u, m_schedule.Total());
     EXPECT_FALSE(m_schedule.Reserved("a.aac"));
+}
+
+TEST(BatchSummary, SaysHowTheBatchEndedInEachLanguage) {
+    struct Back {
+        ~Back() { SetLanguage(Language::Japanese); }
+    } back;
+    const struct {
+        BatchOutcome outcome;
+        const char *japanese, *english;
+    } cases[] = {
+        {{48, 0, 0, 48}, "48 個のファイルを変換しました", "48 files converted"},
+        {{1, 0, 0, 1}, "1 個のファイルを変換しました", "1 file converted"},
+        {{48, 3, 0, 48}, "45 個を変換、3 個が失敗しました", "45 converted, 3 failed"},
+        {{13, 0, 1, 48}, "48 個中 12 個で中止しました", "Stopped after 12 of 48"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(Language::Japanese);
+        EXPECT_EQ(NativeText(c.japanese), BatchSummary(c.outcome));
+        SetLanguage(Language::English);
+        EXPECT_EQ(c.english, BatchSummary(c.outcome));
+    }
 }
 
 }  // namespace

@@ -63,6 +63,10 @@ public:
         errors.push_back(boxCaption + ": " + message);
     }
     void CloseWindow() override { closed = true; }
+    bool IsActive() override { return active; }
+    void NotifyBatchEnded(const std::string& summary, bool) override {
+        notifications.push_back(summary);
+    }
 
     // The calls since the last look.
     std::vector<std::string> Take() { return std::exchange(calls, {}); }
@@ -74,6 +78,8 @@ public:
     std::pair<std::size_t, std::size_t> progress;
     std::vector<std::string> errors;
     bool closed = false;
+    bool active = true;
+    std::vector<std::string> notifications;
     std::vector<std::string> calls;
     bool recording = true;
 

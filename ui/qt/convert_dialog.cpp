@@ -20,6 +20,7 @@
 
 #include "about_dialog.h"
 #include "dialog_units.h"
+#include "notification.h"
 #include "res/resource.h"
 #include "text_boundary.h"
 #include "ui/main_window.h"
@@ -358,6 +359,14 @@ void CConvertDialog::SetProgress(std::size_t, std::size_t) {
 
 void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
     m_messageBox(this, ToQString(caption), ToQString(message));
+}
+
+bool CConvertDialog::IsActive() {
+    return isActiveWindow();
+}
+
+void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool) {
+    ShowDesktopNotification(ToQString(summary));
 }
 
 void CConvertDialog::CloseWindow() {

@@ -57,6 +57,8 @@ public:
     void SetProgress(std::size_t done, std::size_t total) override;
     void ShowError(const std::string& caption, const std::string& message) override;
     void CloseWindow() override;
+    bool IsActive() override;
+    void NotifyBatchEnded(const std::string& summary, bool failures) override;
 
 public slots:
     // Every way out (Exit, Esc, the close box, a quit signal) ends here: running conversions are

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "about_dialog.h"
@@ -148,6 +149,13 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 OnSize(LOWORD(lParam), HIWORD(lParam));
             }
             return TRUE;
+        case WM_ACTIVATE:
+            // The user is back: a red taskbar button has said what it had to.
+            if (LOWORD(wParam) != WA_INACTIVE && std::exchange(m_failureShown, false) &&
+                m_taskbar != nullptr) {
+                m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
+            }
+            return FALSE;
         case WM_ENDSESSION:
             // The session ends once this returns: nothing may be left running or unsaved.
             if (wParam) {
@@ -511,6 +519,24 @@ void CConvertDialog::ShowTaskbarProgress() {
         m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
     } else {
         m_taskbar->SetProgressValue(m_hwnd, m_done, m_total);
+    }
+}
+
+bool CConvertDialog::IsActive() {
+    return m_hwnd != nullptr && GetForegroundWindow() == m_hwnd;
+}
+
+void CConvertDialog::NotifyBatchEnded(const std::string&, bool failures) {
+    if (m_hwnd == nullptr) {
+        return;
+    }
+    // The taskbar button flashes until the window is activated; red where conversions failed.
+    FLASHWINFO flash{sizeof flash, m_hwnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+    if (failures && m_taskbar != nullptr) {
+        m_taskbar->SetProgressValue(m_hwnd, 1, 1);
+        m_taskbar->SetProgressState(m_hwnd, TBPF_ERROR);
+        m_failureShown = true;
     }
 }
 

@@ -63,6 +63,8 @@ public:
     void SetProgress(std::size_t done, std::size_t total) override;
     void ShowError(const std::string& caption, const std::string& message) override;
     void CloseWindow() override;
+    bool IsActive() override;
+    void NotifyBatchEnded(const std::string& summary, bool failures) override;
 
 private:
     struct Placed {
@@ -127,6 +129,7 @@ private:
     UINT m_taskbarCreated = 0;  // the message that says the task bar button (again) exists
     ITaskbarList3* m_taskbar = nullptr;
     bool m_taskbarTried = false;
+    bool m_failureShown = false;  // the taskbar button is red until the window is activated
     std::size_t m_done = 0;
     std::size_t m_total = 0;
 };
