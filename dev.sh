@@ -5,7 +5,8 @@
 #   ./dev.sh test             build and run every test: plain, under the sanitizers, and the
 #                             Windows build's under Wine
 #   ./dev.sh build            build only
-#   ./dev.sh windows          cross-build varloGui.exe (build/windows/ui/win32/varloGui.exe)
+#   ./dev.sh windows          cross-build varloGui.exe and its installer and portable .zip
+#                             (build/windows/varloGui-<version>-win64.exe and .zip)
 #   ./dev.sh bench [NAME...]  build and run the benchmarks (real audio, minutes: bench audio)
 # Packages are installed with apt only when missing (as root, or through sudo).
 set -euo pipefail
@@ -18,7 +19,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
     ffmpeg desktop-file-utils appstream groff-base dpkg-dev file dbus-daemon
     clang libclang-rt-14-dev
-    g++-mingw-w64-x86-64-posix wine64 locales
+    g++-mingw-w64-x86-64-posix wine64 locales nsis
 )
 
 install_missing() {
@@ -71,7 +72,7 @@ case "$command" in
         fi
         exec build/default/ui/qt/varloGui "$@"
         ;;
-    windows) install_missing && build windows ;;
+    windows) install_missing && build windows && (cd build/windows && cpack) ;;
     bench)
         install_missing
         cmake --preset default -DVARLO_BUILD_BENCH=ON >/dev/null
@@ -81,7 +82,7 @@ case "$command" in
         build/default/bench/varlo_bench "$@"
         ;;
     *)
-        sed -n '2,9p' "$0" >&2
+        sed -n '3,11p' "$0" >&2
         exit 2
         ;;
 esac
