@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "common/system_text.h"
+#include "language.h"
 
 namespace varlo {
 namespace {
@@ -111,9 +112,7 @@ TEST_F(SchedulerTest, AStopReachesEveryRunDropsTheQueueAndEndsTheBatchWithItsOut
 }
 
 TEST(BatchSummary, SaysHowTheBatchEndedInEachLanguage) {
-    struct Back {
-        ~Back() { SetLanguage(Language::Japanese); }
-    } back;
+    const test::CRestoreLanguage restore;
     const struct {
         BatchOutcome outcome;
         const char *japanese, *english;

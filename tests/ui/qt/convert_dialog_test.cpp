@@ -18,6 +18,7 @@
 #include "drop.h"
 #include "engine/path_parts.h"
 #include "fake_runner.h"
+#include "language.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -166,9 +167,7 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
 }
 
 TEST_F(ConvertDialogTest, SpeaksEachLanguageAndItsLabelsFit) {
-    struct LanguageBack {
-        ~LanguageBack() { SetLanguage(Language::Japanese); }
-    } back;
+    const test::CRestoreLanguage restore;
     const struct {
         Language language;
         const char *convert, *input, *tip;

@@ -17,6 +17,7 @@
 #include "common/system_text.h"
 #include "engine/path_parts.h"
 #include "fake_runner.h"
+#include "language.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
@@ -183,9 +184,7 @@ protected:
 };
 
 TEST_F(Win32DialogTest, SpeaksEachLanguage) {
-    struct LanguageBack {
-        ~LanguageBack() { SetLanguage(Language::Japanese); }
-    } back;
+    const test::CRestoreLanguage restore;
     const struct {
         Language language;
         const char *convert, *input, *stop;
