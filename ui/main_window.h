@@ -21,7 +21,7 @@ enum class Growth { Stays, TakesWidth, TakesAll, FollowsRight };
 // The id of a control that nothing refers to (a label).
 inline constexpr int kNoControlId = -1;
 
-struct ControlSpec {
+struct ControlEntry {
     int id;
     ControlKind kind;
     int x, y, width, height;  // dialog units
@@ -34,7 +34,7 @@ struct ControlSpec {
 inline constexpr int kMainWidth = 214;
 inline constexpr int kMainHeight = 144;
 
-inline constexpr ControlSpec kMainControls[] = {
+inline constexpr ControlEntry kMainControls[] = {
     {IDOK, ControlKind::DefaultButton, 5, 70, 50, 14, TextId::Convert, TextId::ConvertTip,
      Growth::Stays},
     {IDCANCEL, ControlKind::Button, 160, 70, 50, 14, TextId::Exit, TextId::ExitTip,
@@ -65,31 +65,32 @@ inline constexpr ControlSpec kMainControls[] = {
 // The table as a window in `language` lays it out: the English labels are longer, so their
 // column grows into the fields, and the browse buttons and the auto-convert box widen; the
 // Japanese layout is the table itself.
-inline constexpr std::array<ControlSpec, std::size(kMainControls)> MainControls(Language language) {
-    std::array<ControlSpec, std::size(kMainControls)> controls{};
+inline constexpr std::array<ControlEntry, std::size(kMainControls)> MainControls(
+    Language language) {
+    std::array<ControlEntry, std::size(kMainControls)> controls{};
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        ControlSpec spec = kMainControls[i];
+        ControlEntry entry = kMainControls[i];
         if (language == Language::English) {
-            switch (spec.kind) {
+            switch (entry.kind) {
                 case ControlKind::Label:
-                    spec.x = 5, spec.width = 30;
+                    entry.x = 5, entry.width = 30;
                     break;
                 case ControlKind::PathField:
-                    spec.x = 37, spec.width = 136;
+                    entry.x = 37, entry.width = 136;
                     break;
                 case ControlKind::CheckBox:
-                    spec.width = 60;
+                    entry.width = 60;
                     break;
                 case ControlKind::Button:
-                    if (spec.text == TextId::Browse) {
-                        spec.x = 175, spec.width = 32;
+                    if (entry.text == TextId::Browse) {
+                        entry.x = 175, entry.width = 32;
                     }
                     break;
                 default:
                     break;
             }
         }
-        controls[i] = spec;
+        controls[i] = entry;
     }
     return controls;
 }
@@ -121,23 +122,23 @@ inline ControlBox GrownBox(Growth growth, ControlBox box, int grownX, int grownY
 
 // The growth of the control `id`; Stays for one the table does not name.
 inline Growth GrowthOf(int id) {
-    for (const ControlSpec& spec : kMainControls) {
-        if (spec.id == id && id != kNoControlId) {
-            return spec.growth;
+    for (const ControlEntry& entry : kMainControls) {
+        if (entry.id == id && id != kNoControlId) {
+            return entry.growth;
         }
     }
     return Growth::Stays;
 }
 
 // The three file dialogs, one for each path field.
-struct FileDialogSpec {
+struct FileDialogTraits {
     bool save;
     TextId filter;            // the filter for the field's own files; "All Files" follows
     const char* extension;    // of the field's own files, without the dot
     const char* initialName;  // or nullptr
 };
 
-inline constexpr FileDialogSpec FileDialogOf(FileDialogKind kind) {
+inline constexpr FileDialogTraits FileDialogOf(FileDialogKind kind) {
     switch (kind) {
         case FileDialogKind::Input:
             return {false, TextId::WavFiles, "wav", nullptr};

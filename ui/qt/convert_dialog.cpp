@@ -32,23 +32,23 @@ namespace varlo {
 namespace {
 
 // A widget of the kind the table asks for.
-QWidget* NewControl(const ControlSpec& spec, QWidget* parent) {
-    switch (spec.kind) {
+QWidget* NewControl(const ControlEntry& entry, QWidget* parent) {
+    switch (entry.kind) {
         case ControlKind::DefaultButton: {
-            auto* button = new QPushButton(ToQString(spec.text), parent);
+            auto* button = new QPushButton(ToQString(entry.text), parent);
             button->setDefault(true);
             return button;
         }
         case ControlKind::Button:
-            return new QPushButton(ToQString(spec.text), parent);
+            return new QPushButton(ToQString(entry.text), parent);
         case ControlKind::Label:
-            return new QLabel(ToQString(spec.text), parent);
+            return new QLabel(ToQString(entry.text), parent);
         case ControlKind::PathField:
             return new QLineEdit(parent);
         case ControlKind::Log:
             return new QPlainTextEdit(parent);
         case ControlKind::CheckBox:
-            return new QCheckBox(ToQString(spec.text), parent);
+            return new QCheckBox(ToQString(entry.text), parent);
     }
     return nullptr;
 }
@@ -86,27 +86,27 @@ CConvertDialog::~CConvertDialog() {
 void CConvertDialog::CreateControls() {
     QWidget* previous = nullptr;
     QLabel* label = nullptr;  // the label standing before a field names it
-    for (const ControlSpec& spec : m_table) {
-        QWidget* control = NewControl(spec, this);
+    for (const ControlEntry& entry : m_table) {
+        QWidget* control = NewControl(entry, this);
         m_templateControls.push_back(control);
-        if (spec.id == kNoControlId) {
+        if (entry.id == kNoControlId) {
             label = qobject_cast<QLabel*>(control);
             continue;
         }
-        m_controls[spec.id] = control;
-        control->setProperty("controlId", spec.id);
+        m_controls[entry.id] = control;
+        control->setProperty("controlId", entry.id);
         if (previous != nullptr) {
             setTabOrder(previous, control);
         }
         previous = control;
         // A screen reader names each field by its label, and the rest by their text or tip.
-        if (spec.kind == ControlKind::PathField && label != nullptr) {
+        if (entry.kind == ControlKind::PathField && label != nullptr) {
             label->setBuddy(control);
             control->setAccessibleName(label->text());
-        } else if (spec.kind == ControlKind::Log) {
-            control->setAccessibleName(ToQString(spec.tip));
+        } else if (entry.kind == ControlKind::Log) {
+            control->setAccessibleName(ToQString(entry.tip));
         } else {
-            control->setAccessibleName(ToQString(spec.text));
+            control->setAccessibleName(ToQString(entry.text));
         }
         label = nullptr;
     }
@@ -166,10 +166,10 @@ void CConvertDialog::resizeEvent(QResizeEvent* event) {
     const int grownX = std::max(0, width() - least.width());
     const int grownY = std::max(0, height() - least.height());
     for (std::size_t i = 0; i < m_templateControls.size(); ++i) {
-        const ControlSpec& spec = m_table[i];
-        const QRect box = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
+        const ControlEntry& entry = m_table[i];
+        const QRect box = units.ToPixels(entry.x, entry.y, entry.width, entry.height);
         const ControlBox grown =
-            GrownBox(spec.growth, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
+            GrownBox(entry.growth, {box.x(), box.y(), box.width(), box.height()}, grownX, grownY);
         m_templateControls[i]->setGeometry(grown.x, grown.y, grown.width, grown.height);
     }
 }
@@ -178,9 +178,9 @@ void CConvertDialog::InitDialog() {
     m_initialized = true;
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(QApplication::doubleClickInterval()));
     m_controller.Start();
-    for (const ControlSpec& spec : m_table) {
-        if (spec.tip != TextId::None) {
-            Control(spec.id)->setToolTip(ToQString(spec.tip));
+    for (const ControlEntry& entry : m_table) {
+        if (entry.tip != TextId::None) {
+            Control(entry.id)->setToolTip(ToQString(entry.tip));
         }
     }
     Control(IDOK)->setFocus();  // the first tab stop, as in every dialog

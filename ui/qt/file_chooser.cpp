@@ -41,14 +41,14 @@ private:
 QStringList NameFilters(FileDialogKind kind) {
     // The dialog hides the last "(…)" of each filter: the text before it is what the user reads.
     // File names match in any case here, as they do on Windows; any file may be a program.
-    const FileDialogSpec spec = FileDialogOf(kind);
-    const QString extension = QString::fromLatin1(spec.extension);
+    const FileDialogTraits traits = FileDialogOf(kind);
+    const QString extension = QString::fromLatin1(traits.extension);
     QString own = kind == FileDialogKind::Converter
                       ? QStringLiteral("*")
                       : QStringLiteral("*.%1 *.%2 *.%3")
                             .arg(extension, extension.toUpper(),
                                  extension.left(1).toUpper() + extension.mid(1));
-    return {ToQString(spec.filter) + QStringLiteral(" (") + own + QStringLiteral(")"),
+    return {ToQString(traits.filter) + QStringLiteral(" (") + own + QStringLiteral(")"),
             ToQString(TextId::AllFiles) + QStringLiteral(" (*)")};
 }
 
@@ -58,7 +58,7 @@ bool ShownAsProgram(const QFileInfo& file) {
 }
 
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
-    const FileDialogSpec traits = FileDialogOf(kind);
+    const FileDialogTraits traits = FileDialogOf(kind);
     if (traits.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
         return path;
     }
@@ -68,7 +68,7 @@ std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
 std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
                                                       const std::string& startFolder,
                                                       QWidget* parent) {
-    const FileDialogSpec traits = FileDialogOf(kind);
+    const FileDialogTraits traits = FileDialogOf(kind);
     QFileDialog dialog(parent);
     // Qt's own dialog: it takes a filtering model, and the filters' texts read as written.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -255,17 +255,17 @@ void CConvertDialog::AddTooltips() {
     if (m_tooltip == nullptr) {
         return;
     }
-    for (const ControlSpec& spec : kMainControls) {
-        if (spec.tip == TextId::None) {
+    for (const ControlEntry& entry : kMainControls) {
+        if (entry.tip == TextId::None) {
             continue;
         }
-        std::wstring text = UiText(spec.tip);
+        std::wstring text = UiText(entry.tip);
         TOOLINFOW tool{};
         // The size every version of the common controls takes; version 5 refuses larger ones.
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
         tool.uFlags = TTF_IDISHWND;
         tool.hwnd = m_hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, spec.id));
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, entry.id));
         tool.lpszText = text.data();  // copied by the tooltip
         SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }

@@ -13,14 +13,14 @@ namespace varlo {
 namespace {
 
 // "<filter>\0*.<extension>\0All Files (*.*)\0*.*\0\0", as the dialog takes filters.
-std::string FilterOf(const FileDialogSpec& spec) {
+std::string FilterOf(const FileDialogTraits& traits) {
     std::string filter;
     const auto add = [&filter](std::string_view text) {
         filter += text;
         filter += '\0';
     };
-    add(NativeText(spec.filter));
-    add(std::string("*.") + spec.extension);
+    add(NativeText(traits.filter));
+    add(std::string("*.") + traits.extension);
     add(NativeText(TextId::AllFiles));
     add("*.*");
     return filter;
@@ -30,7 +30,7 @@ std::string FilterOf(const FileDialogSpec& spec) {
 
 std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
                                                       const std::string& startFolder, HWND owner) {
-    const FileDialogSpec traits = FileDialogOf(kind);
+    const FileDialogTraits traits = FileDialogOf(kind);
     const std::string filter = FilterOf(traits);
     // MAX_PATH bytes: a longer choice fails as a cancel does.
     char name[MAX_PATH] = {};

@@ -133,24 +133,24 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
     int labelIndex = 0;
     QWidget* tabbed = Control(IDOK);
     QWidget* named = nullptr;  // the field the last label names
-    for (const ControlSpec& spec : kMainControls) {
-        SCOPED_TRACE(spec.id);
-        const QRect box = units.ToPixels(spec.x, spec.y, spec.width, spec.height);
-        if (spec.id == kNoControlId) {
+    for (const ControlEntry& entry : kMainControls) {
+        SCOPED_TRACE(entry.id);
+        const QRect box = units.ToPixels(entry.x, entry.y, entry.width, entry.height);
+        if (entry.id == kNoControlId) {
             ASSERT_LT(labelIndex, labels.size());
             QLabel* label = labels[labelIndex++];
             EXPECT_EQ(box, label->geometry());
-            EXPECT_EQ(ToQString(spec.text), label->text());
+            EXPECT_EQ(ToQString(entry.text), label->text());
             named = label->buddy();
             EXPECT_EQ(label->text(), named->accessibleName()) << "named for a screen reader";
             continue;
         }
-        QWidget* control = Control(spec.id);
+        QWidget* control = Control(entry.id);
         ASSERT_NE(nullptr, control);
         EXPECT_EQ(box, control->geometry());
-        EXPECT_EQ(ToQString(spec.tip), control->toolTip());
+        EXPECT_EQ(ToQString(entry.tip), control->toolTip());
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            EXPECT_EQ(ToQString(spec.text), button->text());
+            EXPECT_EQ(ToQString(entry.text), button->text());
         }
         EXPECT_EQ(control, tabbed) << "tab order follows the table";
         tabbed = tabbed->nextInFocusChain();

@@ -267,11 +267,11 @@ TEST_F(Win32DialogTest, TooltipsNameTheControlsOfTheTable) {
     EXPECT_FALSE(GetWindowLongA(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
 
     int index = 0;
-    for (const ControlSpec& spec : kMainControls) {
-        if (spec.tip == TextId::None) {
+    for (const ControlEntry& entry : kMainControls) {
+        if (entry.tip == TextId::None) {
             continue;
         }
-        SCOPED_TRACE(spec.id);
+        SCOPED_TRACE(entry.id);
         wchar_t text[256] = {};
         TOOLINFOW tool{};
         tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -279,8 +279,8 @@ TEST_F(Win32DialogTest, TooltipsNameTheControlsOfTheTable) {
         ASSERT_TRUE(
             SendMessageW(tooltip, TTM_ENUMTOOLSW, index++, reinterpret_cast<LPARAM>(&tool)));
         EXPECT_TRUE(tool.uFlags & TTF_IDISHWND);
-        EXPECT_EQ(reinterpret_cast<UINT_PTR>(Control(spec.id)), tool.uId);
-        EXPECT_EQ(Wide(std::string(varlo::Text(spec.tip))), text);
+        EXPECT_EQ(reinterpret_cast<UINT_PTR>(Control(entry.id)), tool.uId);
+        EXPECT_EQ(Wide(std::string(varlo::Text(entry.tip))), text);
     }
     EXPECT_EQ(7, index);
     EXPECT_EQ(index, SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));

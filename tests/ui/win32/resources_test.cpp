@@ -91,10 +91,10 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
         const auto table = MainControls(language);
         ASSERT_EQ(table.size(), main.items.size());
         for (std::size_t i = 0; i < table.size(); ++i) {
-            const ControlSpec& spec = table[i];
-            const auto [className, style] = classAndStyle(spec.kind);
-            ExpectItem({spec.id, className, Catalogue(spec.text, language),
-                        At(spec.x, spec.y, spec.width, spec.height), style},
+            const ControlEntry& entry = table[i];
+            const auto [className, style] = classAndStyle(entry.kind);
+            ExpectItem({entry.id, className, Catalogue(entry.text, language),
+                        At(entry.x, entry.y, entry.width, entry.height), style},
                        main.items[i]);
         }
         const DWORD pushStyle = main.items[1].style & 0xF;
