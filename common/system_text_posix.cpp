@@ -1,6 +1,7 @@
 #include <string.h>
 
 #include "system_text.h"
+#include "text.h"
 
 namespace varlo {
 
@@ -20,8 +21,8 @@ std::string NativeText(std::string_view utf8) {
     return std::string(utf8);  // names and texts are UTF-8 here already
 }
 
-std::string NativeText(TextId id) {
-    return NativeText(Text(id));
+std::string NativeText(TextId id, std::initializer_list<std::string_view> values) {
+    return FillPlaceholders(NativeText(Text(id)), values);
 }
 
 std::string SystemErrorText(int error) {

@@ -2,6 +2,7 @@
 
 #include "code_page.h"
 #include "system_text.h"
+#include "text.h"
 
 namespace varlo {
 
@@ -9,8 +10,8 @@ std::string NativeText(std::string_view utf8) {
     return FromWide(ToWide(utf8, CP_UTF8), CP_ACP);
 }
 
-std::string NativeText(TextId id) {
-    return NativeText(Text(id));
+std::string NativeText(TextId id, std::initializer_list<std::string_view> values) {
+    return FillPlaceholders(NativeText(Text(id)), values);
 }
 
 std::string SystemErrorText(int error) {

@@ -91,6 +91,24 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string FillPlaceholders(std::string_view text,
+                             std::initializer_list<std::string_view> values) {
+    // One pass, so that a value that holds "%2" stays as it is.
+    std::string filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t index = i + 1 < text.size() && text[i] == '%'
+                                      ? static_cast<std::size_t>(text[i + 1] - '1')
+                                      : std::string_view::npos;
+        if (index < values.size()) {
+            filled += values.begin()[index];
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
+
 bool HoldsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }

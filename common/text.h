@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace varlo {
@@ -21,6 +23,9 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit);
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 bool StartsWithAsciiNoCase(std::string_view text, std::string_view prefix);
 bool EndsWithAsciiNoCase(std::string_view text, std::string_view suffix);
+
+// `text` with its marks %1, %2 … replaced by `values`, in whatever order the marks stand.
+std::string FillPlaceholders(std::string_view text, std::initializer_list<std::string_view> values);
 
 // True when the text holds a CR or an LF: one line of a profile cannot carry it.
 bool HoldsLineBreak(std::string_view text);

@@ -57,8 +57,8 @@ enum class TextId {
     // Lines of a record.
     Stopped,
     NotStarted,
-    ExitedWith,     // %s: the exit code
-    EndedBySignal,  // %s: the signal
+    ExitedWith,     // %1: the exit code
+    EndedBySignal,  // %1: the signal
     EndUnknown,
     NameRefusedByBatch,  // after the name
     End,                 // not a text: every id lies before it

@@ -417,8 +417,7 @@ void CConvertController::Report(const CStatus& status) {
     std::string message;
     switch (status.GetCode()) {
         case CStatus::Code::ReadFailed:
-            message = NativeText(TextId::ReadError);
-            message.replace(message.find("%1"), 2, status.Subject());
+            message = NativeText(TextId::ReadError, {status.Subject()});
             break;
         case CStatus::Code::Exception:
             message = status.Subject();

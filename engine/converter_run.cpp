@@ -82,12 +82,6 @@ std::string FileName(std::string_view path) {
     return parts.baseName + parts.extension;
 }
 
-std::string Formatted(TextId format, const std::string& value) {
-    std::string text(Text(format));
-    text.replace(text.find("%s"), 2, value);
-    return NativeText(text) + "\r\n";
-}
-
 }  // namespace
 
 std::string RecordHeader(std::string_view input, std::string_view output) {
@@ -109,7 +103,7 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
         if (const std::string name = SignalName(end.value); !name.empty()) {
             signal += " (" + name + ")";
         }
-        return Formatted(TextId::EndedBySignal, signal);
+        return NativeText(TextId::EndedBySignal, {signal}) + "\r\n";
     }
     if (end.value != 0) {
         // Windows reports a crash as an exit status such as 0xC0000005, which reads best in hex.
@@ -120,7 +114,7 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
             std::snprintf(hex, sizeof hex, "0x%08X", code);
             shown += std::string(" (") + hex + ")";
         }
-        return Formatted(TextId::ExitedWith, shown);
+        return NativeText(TextId::ExitedWith, {shown}) + "\r\n";
     }
     return {};
 }

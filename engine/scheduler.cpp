@@ -113,23 +113,16 @@ std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {
 
 std::string BatchSummary(const BatchOutcome& outcome) {
     const std::size_t converted = outcome.files - outcome.failed - outcome.stopped;
-    const auto filled = [](TextId id, std::size_t first, std::size_t second) {
-        std::string text(Text(id));
-        for (const auto& [mark, value] : {std::pair{"%1", first}, std::pair{"%2", second}}) {
-            if (const std::size_t at = text.find(mark); at != std::string::npos) {
-                text.replace(at, 2, std::to_string(value));
-            }
-        }
-        return NativeText(text);
-    };
     if (outcome.stopped > 0) {
-        return filled(TextId::StoppedAfter, converted, outcome.total);
+        return NativeText(TextId::StoppedAfter,
+                          {std::to_string(converted), std::to_string(outcome.total)});
     }
     if (outcome.failed > 0) {
-        return filled(TextId::ConvertedAndFailed, converted, outcome.failed);
+        return NativeText(TextId::ConvertedAndFailed,
+                          {std::to_string(converted), std::to_string(outcome.failed)});
     }
     return converted == 1 ? NativeText(TextId::OneFileConverted)
-                          : filled(TextId::FilesConverted, converted, 0);
+                          : NativeText(TextId::FilesConverted, {std::to_string(converted)});
 }
 
 }  // namespace varlo
