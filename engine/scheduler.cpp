@@ -9,9 +9,6 @@ namespace varlo {
 
 void CScheduler::Enqueue(const std::vector<std::string>& paths) {
     m_queue.insert(m_queue.end(), paths.begin(), paths.end());
-    if (m_inBatch) {
-        m_outcome.total = std::max(m_outcome.total, Total());
-    }
 }
 
 std::string CScheduler::TakeNext() {
@@ -27,7 +24,6 @@ std::size_t CScheduler::Begin(std::string outputKey) {
         m_outcome = {};
     }
     ++m_begun;
-    m_outcome.total = std::max(m_outcome.total, Total());
     m_underway.push_back({std::move(outputKey), nullptr, false, {}, {}});
     return m_firstNumber + m_underway.size() - 1;
 }
@@ -108,6 +104,8 @@ std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {
         return std::nullopt;
     }
     m_inBatch = false;
+    // A stop counted what it dropped from the queue; otherwise the batch is what began.
+    m_outcome.total = std::max(m_outcome.total, m_begun);
     return m_outcome;
 }
 
