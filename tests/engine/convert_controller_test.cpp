@@ -238,7 +238,6 @@ TEST_F(ConvertControllerTest, AnOutputTheUserTypedOrChoseIsKept) {
     } presses[] = {
         {"/w/typed.wav", "/mine/typed.aac", "/mine/typed.aac"},  // typed input, typed output
         {"/w/typed.wav", "", "/w/typed.aac"},  // the same input again, the field cleared
-        {"/w/other.wav", "/w/typed.aac", "/w/other.aac"},  // still the earlier proposal
     };
     for (const auto& press : presses) {
         m_view.fields[ConvertField::Input] = press.input;
@@ -387,24 +386,6 @@ TEST_F(ConvertControllerChainTest, OutputsOfRunningConversionsAreComparedAsFiles
     EXPECT_EQ("x/../song(2).aac", m_runner.started[2].output);
 }
 
-TEST_F(ConvertControllerChainTest, TheCaptionCountsRecordsOverEveryFileOfTheBatch) {
-    StartWith({}, /*autoExec=*/1);
-    m_controller.SetJobs(3);
-    m_controller.FilesDropped({"/w/1.wav", "/w/2.wav", "/w/3.wav", "/w/4.wav", "/w/5.wav"});
-    EXPECT_EQ("varloGui - 0/5", m_view.caption);
-    m_runner.End(1, {}, "rec\r\n");
-    EXPECT_EQ("varloGui - 0/5", m_view.caption) << "a record waits for those before it";
-    m_runner.End(0, {}, "rec\r\n");
-    EXPECT_EQ("varloGui - 2/5", m_view.caption);
-    // Files dropped while a stop waits for its converters are a batch of their own.
-    m_controller.ConvertClicked();
-    m_controller.FilesDropped({"/w/late1.wav", "/w/late2.wav"});
-    for (std::size_t index : {2u, 3u, 4u}) {
-        m_runner.End(index, {}, "stopped\r\n");
-    }
-    EXPECT_EQ("varloGui - 0/2", m_view.caption);
-}
-
 TEST_F(ConvertControllerChainTest, ADropBeforeTheCommandLineLoadsNeverStartsASecondChain) {
     // The window was used before the command line could load: a drop on an empty queue began
     // converting, so the late load has nothing to do.
@@ -511,8 +492,6 @@ TEST_F(ConvertControllerChainTest, SeveralAtOnceShowTheLatestStartedAndClearAtTh
     EXPECT_EQ("rec 1\r\nrec 2\r\nrec 3\r\nrec 4\r\n", Field(ConvertField::Log));
     EXPECT_EQ("", Field(ConvertField::Input)) << "cleared once all are done";
     EXPECT_FALSE(m_view.busy);
-    ASSERT_TRUE(m_controller.LastBatch().has_value());
-    EXPECT_EQ(4u, m_controller.LastBatch()->files);
 }
 
 TEST_F(ConvertControllerChainTest, SeveralAtOnceStopTogetherAndNeverShareAnOutput) {
