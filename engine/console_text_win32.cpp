@@ -32,6 +32,24 @@ UINT SystemOemCodePage() {
 
 }  // namespace
 
+std::string ConsoleLinesToUtf8(std::string_view text, unsigned codePage) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    // No byte of a double-byte code page's character is an LF, so the lines split alike in both.
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = text.find('\n', start);
+        const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
+        const std::string_view line = text.substr(start, end - start);
+        if (IsValidUtf8(line)) {
+            utf8 += line;
+        } else {
+            utf8 += FromWide(ToWide(line, codePage), CP_UTF8);
+        }
+        start = end;
+    }
+    return utf8;
+}
+
 void ConvertConsoleText(std::string& record, std::size_t from) {
     const std::string_view text = std::string_view(record).substr(from);
     if (text.empty() || GetACP() != CP_UTF8 || IsValidUtf8(text)) {
@@ -41,8 +59,7 @@ void ConvertConsoleText(std::string& record, std::size_t from) {
     if (codePage == CP_UTF8) {
         return;
     }
-    const std::string utf8 = FromWide(ToWide(text, codePage), CP_UTF8);
-    record.replace(from, std::string::npos, utf8);
+    record.replace(from, std::string::npos, ConsoleLinesToUtf8(text, codePage));
 }
 
 }  // namespace varlo

@@ -13,6 +13,7 @@
 
 #include "common/system_text.h"
 #include "engine/capture_file.h"
+#include "engine/console_text.h"
 #include "engine/converter_run.h"
 #include "engine/event_loop.h"
 #include "engine/output_path.h"
@@ -112,6 +113,20 @@ TEST_F(ConverterRunWin32Test, CodePageIs932) {
     EXPECT_EQ(932u, GetACP());
     EXPECT_TRUE(PlatformPathRules().isLeadByte(0x95));
     EXPECT_FALSE(PlatformPathRules().isLeadByte('a'));
+}
+
+TEST(ConsoleText, EachLineIsReadInItsOwnEncoding) {
+    // A batch file echoes in the console's code page 932, then runs a program that prints UTF-8.
+    const struct {
+        std::string printed, shown;
+    } cases[] = {
+        {kSo + "\x83\x74\x83\x67\r\n" + "ソフト\r\n", "ソフト\r\nソフト\r\n"},
+        {"ソフト\n" + kHankaku, "ソフト\nﾊﾝｶｸ"},  // the last line without its end
+        {"plain\r\n" + kHyou + "\r\n\r\n", "plain\r\n表\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.shown, ConsoleLinesToUtf8(c.printed, 932)) << c.shown;
+    }
 }
 
 TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
