@@ -29,7 +29,7 @@ enum class TextId {
     LogTip,
     AboutMenu,
     JobsMenu,
-    // The file dialogs' filters (English, as on every system).
+    // The file dialogs' filters: what the files are; each window adds the patterns it matches.
     WavFiles,
     AacFiles,
     ProgramFiles,

@@ -136,18 +136,20 @@ struct FileDialogTraits {
     TextId filter;            // the filter for the field's own files; "All Files" follows
     const char* extension;    // of the field's own files, without the dot
     const char* initialName;  // or nullptr
+    const char* patterns;     // the field's own files as Windows names them
 };
 
 inline constexpr FileDialogTraits FileDialogOf(FileDialogKind kind) {
     switch (kind) {
         case FileDialogKind::Input:
-            return {false, TextId::WavFiles, "wav", nullptr};
+            return {false, TextId::WavFiles, "wav", nullptr, "*.wav"};
         case FileDialogKind::Output:
-            return {true, TextId::AacFiles, "aac", nullptr};
+            return {true, TextId::AacFiles, "aac", nullptr, "*.aac"};
         case FileDialogKind::Converter:
-            return {false, TextId::ProgramFiles, "exe", "varlo.exe"};
+            // A batch file runs as a converter too.
+            return {false, TextId::ProgramFiles, "exe", "varlo.exe", "*.exe;*.bat;*.cmd;*.com"};
     }
-    return {false, TextId::AllFiles, "", nullptr};
+    return {false, TextId::AllFiles, "", nullptr, "*.*"};
 }
 
 }  // namespace varlo

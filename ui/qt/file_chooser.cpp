@@ -48,8 +48,10 @@ QStringList NameFilters(FileDialogKind kind) {
                       : QStringLiteral("*.%1 *.%2 *.%3")
                             .arg(extension, extension.toUpper(),
                                  extension.left(1).toUpper() + extension.mid(1));
-    return {ToQString(traits.filter) + QStringLiteral(" (") + own + QStringLiteral(")"),
-            ToQString(TextId::AllFiles) + QStringLiteral(" (*)")};
+    // What the user reads names the patterns as Windows would; those in force follow, hidden.
+    return {ToQString(traits.filter) + QStringLiteral(" (*.") + extension + QStringLiteral(") (") +
+                own + QStringLiteral(")"),
+            ToQString(TextId::AllFiles) + QStringLiteral(" (*.*) (*)")};
 }
 
 bool ShownAsProgram(const QFileInfo& file) {

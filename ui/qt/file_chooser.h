@@ -33,7 +33,7 @@ public:
 // names without a dot too.
 QStringList NameFilters(FileDialogKind kind);
 
-// True for what the "Program Files (*.exe)" filter shows: folders, "*.exe" and executables.
+// True for what the programs filter ("Programs (*.exe)") shows: folders, "*.exe" and executables.
 bool ShownAsProgram(const QFileInfo& file);
 
 // The dialog's default extension for a chosen path: an open dialog adds it to a name without

@@ -43,9 +43,9 @@ TEST(FileChooser, FiltersReadAsWrittenAndMatchPosixNames) {
         FileDialogKind kind;
         QStringList shown;
     } cases[] = {
-        {FileDialogKind::Input, {"WAV Files (*.wav)", "All Files (*.*)"}},
-        {FileDialogKind::Output, {"AAC Files (*.aac)", "All Files (*.*)"}},
-        {FileDialogKind::Converter, {"Program Files (*.exe)", "All Files (*.*)"}},
+        {FileDialogKind::Input, {"WAV ファイル (*.wav)", "すべてのファイル (*.*)"}},
+        {FileDialogKind::Output, {"AAC ファイル (*.aac)", "すべてのファイル (*.*)"}},
+        {FileDialogKind::Converter, {"プログラム (*.exe)", "すべてのファイル (*.*)"}},
     };
     for (const auto& c : cases) {
         const QStringList filters = NameFilters(c.kind);

@@ -42,9 +42,11 @@ void ReadAndAnswer(HWND box, Seen& seen, const std::string& typed) {
         PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
         return;
     }
-    SetWindowTextA(name, typed.c_str());
+    SetWindowTextW(name, test::Wide(typed).c_str());
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
+
+const std::wstring kAllFiles = test::Wide("すべてのファイル (*.*)");
 
 class FileChooserTest : public ::testing::Test {
 protected:
@@ -66,10 +68,11 @@ protected:
 TEST_F(FileChooserTest, InputDialogOffersWavFilesAndTakesANameThatDoesNotExist) {
     const std::optional<std::string> chosen =
         Choose(FileDialogKind::Input, m_elsewhere.Path() + "\\new take.wav");
-    EXPECT_EQ((std::vector<std::wstring>{L"WAV Files (*.wav)", L"All Files (*.*)"}),
-              m_seen.filters);
+    EXPECT_EQ((std::vector<std::wstring>{test::Wide("WAV ファイル (*.wav)"), kAllFiles}),
+              m_seen.filters)
+        << "in the user's language";
     EXPECT_EQ(L"", m_seen.name) << "no starting name";
-    EXPECT_TRUE(m_seen.readOnlyShown);
+    EXPECT_FALSE(m_seen.readOnlyShown);
     EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\new take.wav"), chosen);
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, current);
@@ -78,17 +81,37 @@ TEST_F(FileChooserTest, InputDialogOffersWavFilesAndTakesANameThatDoesNotExist) 
 
 TEST_F(FileChooserTest, ConverterDialogStartsFromVarloExe) {
     EXPECT_EQ(std::nullopt, Choose(FileDialogKind::Converter, ""));
-    EXPECT_EQ((std::vector<std::wstring>{L"Program Files (*.exe)", L"All Files (*.*)"}),
-              m_seen.filters);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{test::Wide("プログラム (*.exe;*.bat;*.cmd;*.com)"), kAllFiles}),
+        m_seen.filters)
+        << "a batch file converts too";
     EXPECT_EQ(L"varlo.exe", m_seen.name);
 }
 
 TEST_F(FileChooserTest, OutputDialogOffersAacFilesAndCompletesTheExtension) {
     const std::optional<std::string> chosen =
         Choose(FileDialogKind::Output, m_elsewhere.Path() + "\\song");
-    EXPECT_EQ((std::vector<std::wstring>{L"AAC Files (*.aac)", L"All Files (*.*)"}),
+    EXPECT_EQ((std::vector<std::wstring>{test::Wide("AAC ファイル (*.aac)"), kAllFiles}),
               m_seen.filters);
     EXPECT_EQ(std::optional<std::string>(m_elsewhere.Path() + "\\song.aac"), chosen);
+}
+
+TEST_F(FileChooserTest, APathOfManyJapaneseCharactersComesBackWhole) {
+    // Two folders of 45 characters and a Japanese name: over 300 bytes in UTF-8, which a
+    // MAX_PATH-byte buffer would cut.
+    std::string folder = m_elsewhere.Path();
+    for (const char* part : {"あ", "い"}) {
+        std::string name;
+        for (int i = 0; i < 45; ++i) {
+            name += part;
+        }
+        folder += "\\" + name;
+        ASSERT_TRUE(CreateDirectoryW(test::Wide(folder).c_str(), nullptr));
+    }
+    const std::string path = folder + "\\出力.aac";
+    ASSERT_GT(path.size(), 300u);
+    EXPECT_EQ(std::optional<std::string>(path), Choose(FileDialogKind::Output, path));
+    EXPECT_EQ(std::optional<std::string>(path), Choose(FileDialogKind::Input, path));
 }
 
 TEST_F(FileChooserTest, DialogOpensInTheStartFolder) {
