@@ -197,7 +197,15 @@ void CConvertController::ConverterChosen(const std::string& path) {
 }
 
 void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
-    Operation([this, &paths] {
+    Enqueue(paths, /*clearLog=*/true);
+}
+
+void CConvertController::FilesHandedOver(const std::vector<std::string>& paths) {
+    Enqueue(paths, /*clearLog=*/false);
+}
+
+void CConvertController::Enqueue(const std::vector<std::string>& paths, bool clearLog) {
+    Operation([this, &paths, clearLog] {
         if (paths.empty()) {
             return;
         }
@@ -207,7 +215,9 @@ void CConvertController::FilesDropped(const std::vector<std::string>& paths) {
         if (!wasEmpty || Busy()) {
             return;
         }
-        m_view.SetText(ConvertField::Log, "");
+        if (clearLog) {
+            m_view.SetText(ConvertField::Log, "");
+        }
         LoadFromQueue();
     });
 }

@@ -100,6 +100,9 @@ public:
     void ConverterChosen(const std::string& path);
     // Files were dropped on the window. While conversions run they join the queue.
     void FilesDropped(const std::vector<std::string>& paths);
+    // Files that other copies of the program were started with ("Open with" on several files):
+    // queued as if dropped, except that the log keeps the records of the files before them.
+    void FilesHandedOver(const std::vector<std::string>& paths);
 
     // The user asks to close the window. True when it may close now (the settings are saved);
     // false when conversions are being stopped first: the window is then closed through the view.
@@ -145,6 +148,7 @@ private:
     // Loads the next queued file, or clears the path fields when none is left. True when that
     // file is to be converted at once.
     bool AdvanceQueue();
+    void Enqueue(const std::vector<std::string>& paths, bool clearLog);
     void LoadFromQueue();
     void OnFinished(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
     void ShowProgress();

@@ -150,6 +150,12 @@ TEST_F(ConvertControllerTest, DropOnAnIdleWindowConvertsTheQueueWithAutoConvert)
     EXPECT_EQ("", Field(ConvertField::Output));
 }
 
+TEST_F(ConvertControllerTest, FilesHandedOverKeepTheLogOfThoseBefore) {
+    StartWith({"a.wav"}, /*autoExec=*/1);
+    m_controller.FilesHandedOver({"b.wav"});
+    EXPECT_EQ("rec a.wav\r\nrec b.wav\r\n", Field(ConvertField::Log)) << "one log";
+}
+
 TEST_F(ConvertControllerTest, DropBehindAWaitingQueueOnlyQueues) {
     StartWith({"a.wav", "b.wav"});
     m_view.fields[ConvertField::Log] = "kept";

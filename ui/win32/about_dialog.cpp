@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "texts.h"
+#include "window_place.h"
 
 namespace varlo {
 
@@ -13,6 +14,7 @@ INT_PTR CAboutDialog::DoModal(HWND parent) {
 INT_PTR CALLBACK CAboutDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
+            CentreWindow(hwnd, GetWindow(hwnd, GW_OWNER));
             return TRUE;  // the focus goes to OK
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {

@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "texts.h"
 #include "ui/main_window.h"
+#include "window_place.h"
 
 namespace varlo {
 
@@ -25,6 +26,10 @@ constexpr ULONG_PTR kHelpContext = 0x20000 + IDD_MAIN;
 // Sent to itself as the window opens: the command line's files are converted once it shows.
 constexpr UINT kStartQueueMessage = WM_APP + 2;
 static_assert(kStartQueueMessage != CWindowEventLoop::kReadyMessage);
+// What the notification-area icon reports: its balloon's end, a click.
+constexpr UINT kNotifyIconMessage = WM_APP + 3;
+static_assert(kNotifyIconMessage != CWindowEventLoop::kReadyMessage);
+constexpr UINT kNotifyIconId = 1;
 
 std::string ProgramPath() {
     std::vector<char> buffer(MAX_PATH);
@@ -63,6 +68,10 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
           }),
       m_help([](HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data) {
           return WinHelpA(owner, helpFile.c_str(), command, data) != FALSE;
+      }),
+      m_notifyIcon([](DWORD message, const NOTIFYICONDATAW& icon) {
+          auto data = icon;
+          return Shell_NotifyIconW(message, &data) != FALSE;
       }) {}
 
 CConvertDialog::~CConvertDialog() {
@@ -121,6 +130,18 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnInitDialog();
         case kStartQueueMessage:
             m_controller.StartQueue();
+            // The files of copies started together join those of this one's command line.
+            if (m_handoff != nullptr) {
+                m_handoff->Receive([this](const std::vector<std::string>& paths) {
+                    m_controller.FilesHandedOver(paths);
+                });
+            }
+            return TRUE;
+        case kNotifyIconMessage:
+            OnNotifyIcon(LOWORD(lParam));
+            return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
@@ -154,6 +175,9 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) != WA_INACTIVE && std::exchange(m_failureShown, false) &&
                 m_taskbar != nullptr) {
                 m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
+            }
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                RemoveNotifyIcon();
             }
             return FALSE;
         case WM_ENDSESSION:
@@ -189,6 +213,18 @@ BOOL CConvertDialog::OnInitDialog() {
     }
     SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    // The growth rules place every control, also when the screen's scaling changes: the dialog
+    // manager's own scaling of the layout (Windows 10 1703 on) would undo theirs. It still
+    // scales the font.
+    using SetBehaviorFunction =
+        BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+    if (const auto setBehavior = reinterpret_cast<SetBehaviorFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")))) {
+        const auto layout = static_cast<DIALOG_DPI_CHANGE_BEHAVIORS>(DDC_DISABLE_RESIZE |
+                                                                     DDC_DISABLE_CONTROL_RELAYOUT);
+        setBehavior(m_hwnd, layout, layout);
+    }
+    CentreWindow(m_hwnd, nullptr);
     RememberLayout();
     m_loop.Attach(m_hwnd);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
@@ -210,17 +246,40 @@ void CConvertDialog::RememberLayout() {
     RECT window;
     GetWindowRect(m_hwnd, &window);
     m_minimumSize = {window.right - window.left, window.bottom - window.top};
+    m_dpi = WindowDpi(m_hwnd);
 
-    // The controls that follow the window as it grows.
+    // Every control: those that stay put move too when the scaling changes.
     m_layout.clear();
-    for (const int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXEC, IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT,
-                         IDC_BROWSE_EXEC, IDCANCEL, IDC_LOG}) {
-        const HWND control = GetDlgItem(m_hwnd, id);
+    for (HWND control = GetWindow(m_hwnd, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-        m_layout.push_back({control, id, rect});
+        m_layout.push_back({control, GetDlgCtrlID(control), rect});
     }
+}
+
+void CConvertDialog::OnDpiChanged(UINT dpi, const RECT& proposed) {
+    if (dpi != 0 && m_dpi != 0 && dpi != m_dpi) {
+        const auto scaled = [&](LONG value) {
+            return static_cast<LONG>(MulDiv(value, static_cast<int>(dpi), static_cast<int>(m_dpi)));
+        };
+        for (Placed& placed : m_layout) {
+            placed.rect = {scaled(placed.rect.left), scaled(placed.rect.top),
+                           scaled(placed.rect.right), scaled(placed.rect.bottom)};
+        }
+        m_templateClient = {scaled(m_templateClient.cx), scaled(m_templateClient.cy)};
+        m_dpi = dpi;
+    }
+    // The least size is the scaled template with the frame at the new scaling, known once there.
+    m_minimumSize = {};
+    SetWindowPos(m_hwnd, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                 proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window, client;
+    GetWindowRect(m_hwnd, &window);
+    GetClientRect(m_hwnd, &client);
+    m_minimumSize = {m_templateClient.cx + (window.right - window.left) - client.right,
+                     m_templateClient.cy + (window.bottom - window.top) - client.bottom};
 }
 
 void CConvertDialog::OnSize(int width, int height) {
@@ -394,6 +453,11 @@ void CConvertDialog::OnHelp() {
 }
 
 void CConvertDialog::OnDestroy() {
+    // A copy started now opens a window of its own rather than hand its file to this one.
+    if (m_handoff != nullptr) {
+        m_handoff->Stop();
+    }
+    RemoveNotifyIcon();
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
     ReleaseTaskbar();
@@ -526,9 +590,29 @@ bool CConvertDialog::IsActive() {
     return m_hwnd != nullptr && GetForegroundWindow() == m_hwnd;
 }
 
-void CConvertDialog::NotifyBatchEnded(const std::string&, bool failures) {
+void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool failures) {
     if (m_hwnd == nullptr) {
         return;
+    }
+    // A balloon from an icon of the notification area, which Windows 10 and 11 show as a
+    // notification; the icon goes again with the balloon.
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_hwnd;
+    icon.uID = kNotifyIconId;
+    icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE | NIF_INFO;
+    icon.uCallbackMessage = kNotifyIconMessage;
+    icon.hIcon = m_hIcon;
+    const std::wstring title = AnsiToWide(m_controller.Section());
+    const std::wstring text = AnsiToWide(summary);
+    title.copy(icon.szTip, std::size(icon.szTip) - 1);
+    title.copy(icon.szInfoTitle, std::size(icon.szInfoTitle) - 1);
+    text.copy(icon.szInfo, std::size(icon.szInfo) - 1);
+    icon.dwInfoFlags = failures ? NIIF_WARNING : NIIF_INFO;
+    if (m_notifyIconShown) {
+        m_notifyIcon(NIM_MODIFY, icon);
+    } else {
+        m_notifyIconShown = m_notifyIcon(NIM_ADD, icon);
     }
     // The taskbar button flashes until the window is activated; red where conversions failed.
     FLASHWINFO flash{sizeof flash, m_hwnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
@@ -538,6 +622,37 @@ void CConvertDialog::NotifyBatchEnded(const std::string&, bool failures) {
         m_taskbar->SetProgressState(m_hwnd, TBPF_ERROR);
         m_failureShown = true;
     }
+}
+
+void CConvertDialog::OnNotifyIcon(UINT event) {
+    switch (event) {
+        case NIN_BALLOONUSERCLICK:
+        case WM_LBUTTONUP:
+            // The user wants the window that told them.
+            if (IsIconic(m_hwnd)) {
+                ShowWindow(m_hwnd, SW_RESTORE);
+            }
+            SetForegroundWindow(m_hwnd);
+            RemoveNotifyIcon();
+            break;
+        case NIN_BALLOONTIMEOUT:
+        case NIN_BALLOONHIDE:
+            RemoveNotifyIcon();
+            break;
+        default:
+            break;
+    }
+}
+
+void CConvertDialog::RemoveNotifyIcon() {
+    if (!std::exchange(m_notifyIconShown, false)) {
+        return;
+    }
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = m_hwnd;
+    icon.uID = kNotifyIconId;
+    m_notifyIcon(NIM_DELETE, icon);
 }
 
 void CConvertDialog::ReleaseTaskbar() {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "engine/convert_controller.h"
 #include "engine/process_runner.h"
 #include "file_chooser.h"
+#include "queue_handoff.h"
 #include "tooltip_relay.h"
 #include "window_event_loop.h"
 
@@ -24,6 +26,8 @@ using MessageBoxFunction = std::function<int(HWND owner, const std::wstring& tex
 // Opens a help file at a topic, as WinHelpA does; false when help could not be started.
 using HelpFunction =
     std::function<bool(HWND owner, const std::string& helpFile, UINT command, ULONG_PTR data)>;
+// Adds, changes or removes the notification-area icon, as Shell_NotifyIconW does.
+using NotifyIconFunction = std::function<bool(DWORD message, const NOTIFYICONDATAW& icon)>;
 
 class CConvertDialog : public IConvertView {
 public:
@@ -50,6 +54,10 @@ public:
     // Where message boxes and help go; the system's own unless replaced.
     void SetMessageBox(MessageBoxFunction messageBox) { m_messageBox = std::move(messageBox); }
     void SetHelp(HelpFunction help) { m_help = std::move(help); }
+    void SetNotifyIcon(NotifyIconFunction notifyIcon) { m_notifyIcon = std::move(notifyIcon); }
+    // Once the window has started on its command line's files, it takes those that later copies
+    // of the program hand over, until it closes.
+    void SetQueueHandoff(CQueueHandoff* handoff) { m_handoff = handoff; }
 
     std::string GetText(ConvertField field) override;
     void SetText(ConvertField field, const std::string& text) override;
@@ -83,6 +91,12 @@ private:
     void OnHelp();
     void OnDestroy();
     void OnSize(int width, int height);
+    // The screen's scaling changed (another screen, or its setting): the layout the growth rules
+    // start from scales with it, and the window takes the size the system proposes.
+    void OnDpiChanged(UINT dpi, const RECT& proposed);
+    // The notification-area icon whose balloon tells a batch's end.
+    void OnNotifyIcon(UINT event);
+    void RemoveNotifyIcon();
 
     void AddTooltips();
     // The window menu's 同時変換数 entry: how many conversions may run at once.
@@ -116,6 +130,9 @@ private:
     IFileChooser& m_chooser;
     MessageBoxFunction m_messageBox;
     HelpFunction m_help;
+    NotifyIconFunction m_notifyIcon;
+    bool m_notifyIconShown = false;
+    CQueueHandoff* m_handoff = nullptr;
     CTooltipRelay m_relay;
     HWND m_hwnd = nullptr;
     bool m_modal = false;
@@ -123,6 +140,7 @@ private:
     std::vector<Placed> m_layout;
     SIZE m_templateClient{};  // the client area the template made
     SIZE m_minimumSize{};     // the window the template made
+    UINT m_dpi = 0;           // the scaling the three above are in
 
     HMENU m_jobsMenu = nullptr;  // owned by the window menu
 

@@ -183,6 +183,12 @@ protected:
     HWND m_window = nullptr;
 };
 
+POINT Middle(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
 TEST_F(Win32DialogTest, SpeaksEachLanguage) {
     const test::CRestoreLanguage restore;
     const struct {
@@ -479,8 +485,10 @@ TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     m_dialog->SetText(ConvertField::Log, "log");
     std::wstring caption;
     std::vector<std::wstring> labels;
+    POINT aboutMiddle{};
     test::CAnswerNextDialog answer([&](HWND about) {
         caption = test::WindowTextW(about);
+        aboutMiddle = Middle(about);
         for (HWND child = GetWindow(about, GW_CHILD); child != nullptr;
              child = GetWindow(child, GW_HWNDNEXT)) {
             labels.push_back(test::WindowTextW(child));
@@ -491,6 +499,8 @@ TEST_F(Win32DialogTest, AboutEntryOpensTheAboutBoxAndTouchesNothing) {
     SendMessageA(m_window, WM_SYSCOMMAND, IDM_ABOUT | 0x3, 0);
     EXPECT_TRUE(answer.Answered());
     EXPECT_EQ(Wide("varloGuiのﾊﾞｰｼﾞｮﾝ情報"), caption);
+    EXPECT_NEAR(Middle(m_window).x, aboutMiddle.x, 1) << "over the main window";
+    EXPECT_NEAR(Middle(m_window).y, aboutMiddle.y, 1);
     ASSERT_EQ(5u, labels.size());
     EXPECT_EQ(L"varloGui Version 1.4", labels[1]);
     EXPECT_FALSE(labels[2].empty());
@@ -670,6 +680,80 @@ TEST_F(Win32DialogTest, TheLogTakesTheRoomOfALargerWindow) {
     EXPECT_EQ((std::vector<LONG>{120, 0, 120, 0}), grew(IDCANCEL));
     EXPECT_EQ((std::vector<LONG>{0, 0, 0, 0}), grew(IDOK));
     EXPECT_EQ((std::vector<LONG>{0, 0, 0, 0}), grew(IDC_AUTO));
+}
+
+TEST_F(Win32DialogTest, OpensInTheMiddleMinimizesAndScalesWithTheScreen) {
+    Open();
+    EXPECT_TRUE(GetWindowLongA(m_window, GWL_STYLE) & WS_MINIMIZEBOX);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    GetMonitorInfoW(MonitorFromWindow(m_window, MONITOR_DEFAULTTOPRIMARY), &screen);
+    EXPECT_NEAR((screen.rcWork.left + screen.rcWork.right) / 2, Middle(m_window).x, 1);
+    EXPECT_NEAR((screen.rcWork.top + screen.rcWork.bottom) / 2, Middle(m_window).y, 1);
+
+    // Moved to a screen scaled by 150 %: every control and the least size scale alike, and the
+    // growth rules go on from there.
+    const auto box = [this](int id) {
+        RECT rect;
+        GetWindowRect(Control(id), &rect);
+        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const RECT log = box(IDC_LOG), convert = box(IDOK);
+    RECT window, client;
+    GetWindowRect(m_window, &window);
+    GetClientRect(m_window, &client);
+    // The client area scaled (rounded as the system does); the frame is the system's.
+    RECT proposed{window.left, window.top, window.right + (client.right + 1) / 2,
+                  window.bottom + (client.bottom + 1) / 2};
+    SendMessageA(m_window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&proposed));
+    const auto expectScaled = [](const RECT& before, const RECT& after) {
+        EXPECT_NEAR(before.left * 3 / 2, after.left, 2);
+        EXPECT_NEAR(before.top * 3 / 2, after.top, 2);
+        EXPECT_NEAR(before.right * 3 / 2, after.right, 2);
+        EXPECT_NEAR(before.bottom * 3 / 2, after.bottom, 2);
+    };
+    expectScaled(log, box(IDC_LOG));
+    expectScaled(convert, box(IDOK));
+    MINMAXINFO limits{};
+    SendMessageA(m_window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(proposed.right - proposed.left, limits.ptMinTrackSize.x);
+    EXPECT_EQ(proposed.bottom - proposed.top, limits.ptMinTrackSize.y);
+    const RECT scaledLog = box(IDC_LOG);
+    SetWindowPos(m_window, nullptr, 0, 0, proposed.right - proposed.left + 90,
+                 proposed.bottom - proposed.top + 60, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(scaledLog.right - scaledLog.left + 90, box(IDC_LOG).right - box(IDC_LOG).left);
+    EXPECT_EQ(scaledLog.bottom - scaledLog.top + 60, box(IDC_LOG).bottom - box(IDC_LOG).top);
+}
+
+TEST_F(Win32DialogTest, ABatchsEndIsToldInABalloonThatGoesWithIt) {
+    struct Call {
+        DWORD message;
+        std::wstring title, text;
+        DWORD flags;
+        UINT callback;
+    };
+    std::vector<Call> calls;
+    Open();
+    m_dialog->SetNotifyIcon([&](DWORD message, const NOTIFYICONDATAW& icon) {
+        calls.push_back(
+            {message, icon.szInfoTitle, icon.szInfo, icon.dwInfoFlags, icon.uCallbackMessage});
+        return true;
+    });
+    m_dialog->NotifyBatchEnded(NativeText(TextId::StoppedAfter, {"2", "6"}), /*failures=*/true);
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), calls[0].message);
+    EXPECT_EQ(L"varloGui", calls[0].title);
+    EXPECT_EQ(Wide("6 個中 2 個で中止しました"), calls[0].text);
+    EXPECT_EQ(static_cast<DWORD>(NIIF_WARNING), calls[0].flags);
+
+    // The balloon goes, and its icon with it; once.
+    SendMessageA(m_window, calls[0].callback, 0, NIN_BALLOONTIMEOUT);
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), calls[1].message);
+    m_dialog.reset();
+    EXPECT_EQ(2u, calls.size());
 }
 
 // End to end: the window's own runner starts the converter stand-in, and the converters' ends

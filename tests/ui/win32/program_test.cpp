@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "engine/path_parts.h"
 #include "res/resource.h"
 #include "temp_folder.h"
@@ -166,6 +171,64 @@ TEST_F(ProgramTest, ConvertsNamesOfEveryScriptGivenOnItsCommandLine) {
             << name;
     }
     EXPECT_EQ("<missing>", test::ReadNamed(folder + "\\cafe.aac")) << "café is not cafe";
+}
+
+TEST_F(ProgramTest, CopiesStartedTogetherWithTheSwitchQueueInOneWindow) {
+    // "Open with" on three files: the shell starts the verb once for each, all at once.
+    m_section = "varloGuiQueue";
+    const std::string program = m_folder.Path() + "\\" + m_section + ".exe";
+    ASSERT_TRUE(CopyFileA(kProgram.c_str(), program.c_str(), FALSE));
+    WriteProfileStringA(m_section.c_str(), "ExecFile", kConverter.c_str());
+    WriteProfileStringA(m_section.c_str(), "AutoExec", "1");
+    std::vector<PROCESS_INFORMATION> copies;
+    // Whatever fails, no copy outlives the test.
+    const std::unique_ptr<void, std::function<void(void*)>> ended(&copies, [&](void*) {
+        for (const PROCESS_INFORMATION& copy : copies) {
+            TerminateProcess(copy.hProcess, 1);
+            CloseHandle(copy.hProcess);
+        }
+    });
+    for (const char* name : {"one", "two", "three"}) {
+        std::string commandLine =
+            "\"" + program + "\" /queue \"" + m_folder.Path() + "\\" + name + ".wav\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION copy{};
+        ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   m_folder.Path().c_str(), &startup, &copy));
+        CloseHandle(copy.hThread);
+        copy.hThread = nullptr;
+        copies.push_back(copy);
+    }
+    // Two hand their file over and end; the third is the window.
+    for (int ended = 0; ended < 2; ++ended) {
+        std::vector<HANDLE> running;
+        for (const PROCESS_INFORMATION& copy : copies) {
+            running.push_back(copy.hProcess);
+        }
+        const DWORD which = WaitForMultipleObjects(static_cast<DWORD>(running.size()),
+                                                   running.data(), FALSE, 20000);
+        ASSERT_LT(which - WAIT_OBJECT_0, running.size()) << "a copy that hands over ends";
+        DWORD status = 1;
+        GetExitCodeProcess(running[which - WAIT_OBJECT_0], &status);
+        EXPECT_EQ(0u, status);
+        CloseHandle(running[which - WAIT_OBJECT_0]);
+        copies.erase(copies.begin() + (which - WAIT_OBJECT_0));
+    }
+    m_process = copies[0];
+    copies.clear();
+    const HWND window = WaitForWindow(m_process.dwProcessId);
+    ASSERT_NE(nullptr, window);
+    std::wstring log;
+    for (int tries = 0; tries < 500 && std::count(log.begin(), log.end(), L'\n') < 3; ++tries) {
+        Sleep(20);
+        log = RemoteText(GetDlgItem(window, IDC_LOG));
+    }
+    for (const wchar_t* record :
+         {L"one.wav -> one.aac", L"two.wav -> two.aac", L"three.wav -> three.aac"}) {
+        EXPECT_NE(std::wstring::npos, log.find(record)) << "one log";
+    }
+    Close(window);
 }
 
 }  // namespace

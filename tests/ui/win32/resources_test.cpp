@@ -62,11 +62,11 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
         EXPECT_EQ(0, main.rect.top);
         EXPECT_EQ(kMainWidth, main.rect.right);
         EXPECT_EQ(kMainHeight, main.rect.bottom);
-        // Resizable, so that the log can grow.
+        // Resizable, so that the log can grow; minimizable, so that a long batch can be put away.
         const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                            WS_THICKFRAME | WS_MAXIMIZEBOX;
+                            WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
         EXPECT_EQ(frame, main.style & frame);
-        EXPECT_EQ(0u, main.style & (WS_MINIMIZEBOX | DS_CENTER));
+        EXPECT_EQ(0u, main.style & DS_CENTER) << "the window places itself";
         EXPECT_TRUE(main.exStyle & WS_EX_APPWINDOW) << "listed in the task bar";
 
         // The template is the window's table, control by control.
