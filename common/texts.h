@@ -61,7 +61,14 @@ enum class TextId {
     EndedBySignal,  // %1: the signal
     EndUnknown,
     NameRefusedByBatch,  // after the name
-    End,                 // not a text: every id lies before it
+    // What a screen reader calls the three browse buttons, whose visible texts are the same.
+    BrowseInputName,
+    BrowseOutputName,
+    BrowseConverterName,
+    // The Linux file dialogs' filters: programs are any executable file, all files "*".
+    Programs,
+    PosixAllFiles,
+    End,  // not a text: every id lies before it
 };
 
 // The two languages the program speaks: Japanese, and English for everyone else.

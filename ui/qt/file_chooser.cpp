@@ -40,26 +40,27 @@ private:
 
 QStringList NameFilters(FileDialogKind kind) {
     // The dialog hides the last "(…)" of each filter: the text before it is what the user reads.
-    // File names match in any case here, as they do on Windows; any file may be a program.
+    // File names match in any case here, as they do on Windows. Any executable file may be the
+    // converter: a program has no extension of its own here.
     const FileDialogTraits traits = FileDialogOf(kind);
     const QString extension = QString::fromLatin1(traits.extension);
-    QString own = kind == FileDialogKind::Converter
-                      ? QStringLiteral("*")
-                      : QStringLiteral("*.%1 *.%2 *.%3")
-                            .arg(extension, extension.toUpper(),
-                                 extension.left(1).toUpper() + extension.mid(1));
-    return {ToQString(traits.filter) + QStringLiteral(" (") + own + QStringLiteral(")"),
-            ToQString(TextId::AllFiles) + QStringLiteral(" (*)")};
+    const QString own =
+        kind == FileDialogKind::Converter
+            ? ToQString(TextId::Programs) + QStringLiteral(" (*)")
+            : ToQString(traits.filter) + QStringLiteral(" (*.%1 *.%2 *.%3)")
+                                             .arg(extension, extension.toUpper(),
+                                                  extension.left(1).toUpper() + extension.mid(1));
+    return {own, ToQString(TextId::PosixAllFiles) + QStringLiteral(" (*)")};
 }
 
 bool ShownAsProgram(const QFileInfo& file) {
-    return file.isDir() || file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0 ||
-           (file.isFile() && file.isExecutable());
+    return file.isDir() || (file.isFile() && file.isExecutable());
 }
 
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
     const FileDialogTraits traits = FileDialogOf(kind);
-    if (traits.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
+    if (traits.save || kind == FileDialogKind::Converter || path.empty() || PathExists(path) ||
+        !SplitPath(path).extension.empty()) {
         return path;
     }
     return path + "." + traits.extension;
@@ -83,15 +84,12 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
     const QString folder = QDir::current().absoluteFilePath(ToQString(startFolder));
     dialog.setDirectory(!startFolder.empty() && QFileInfo(folder).isDir() ? folder
                                                                           : QDir::currentPath());
-    if (traits.initialName != nullptr) {
-        dialog.selectFile(QString::fromLatin1(traits.initialName));
-    }
     if (kind == FileDialogKind::Converter) {
         auto* programs = new CProgramFilter(&dialog);
         dialog.setProxyModel(programs);
         QObject::connect(
             &dialog, &QFileDialog::filterSelected, programs, [programs](const QString& filter) {
-                programs->SetProgramsOnly(filter.startsWith(ToQString(TextId::ProgramFiles)));
+                programs->SetProgramsOnly(filter.startsWith(ToQString(TextId::Programs)));
             });
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

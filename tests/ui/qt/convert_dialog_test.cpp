@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -527,6 +529,74 @@ TEST_F(ConvertDialogTest, TheLogTakesTheRoomOfALargerWindow) {
     EXPECT_EQ(log.size() + QSize(300, 200), Control(IDC_LOG)->geometry().size());
     EXPECT_EQ(exit.topLeft() + QPoint(300, 0), Control(IDCANCEL)->geometry().topLeft());
     EXPECT_EQ(least, m_dialog->minimumSize());
+}
+
+TEST_F(ConvertDialogTest, EachBrowseButtonHasANameOfItsOwn) {
+    Open();
+    QStringList names;
+    for (int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDC_BROWSE_EXEC}) {
+        EXPECT_EQ(U("参照"), Control<QPushButton>(id)->text()) << "the label stays";
+        names += Control(id)->accessibleName();
+    }
+    names.removeDuplicates();
+    EXPECT_EQ(3, names.size()) << names.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(names.contains(U("参照")));
+}
+
+TEST_F(ConvertDialogTest, EachSaveThatFailsIsToldWithItsReason) {
+    Open();
+    std::vector<QString> boxes;
+    m_dialog->SetMessageBox(
+        [&boxes](QWidget*, const QString&, const QString& text) { boxes.push_back(text); });
+    // A file where the profile's folder should be refuses every write, to root too.
+    std::filesystem::remove_all(m_folder.Path() + "/cfg");
+    test::WriteFile(m_folder.Path() + "/cfg", "");
+    m_chooser.answer = "/opt/conv";
+    Control<QPushButton>(IDC_BROWSE_EXEC)->click();  // saved at once
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(boxes[0].startsWith(ToQString(TextId::SaveFailed)));
+    EXPECT_TRUE(boxes[0].contains(ToQString(m_store.Path()))) << boxes[0].toStdString();
+    m_dialog->reject();  // the settings and the window's place: one save, one box
+    EXPECT_EQ(2u, boxes.size());
+    m_dialog.reset();
+    EXPECT_EQ(2u, boxes.size());
+}
+
+TEST_F(ConvertDialogTest, TheWindowComesBackAtItsSizeAndPlace) {
+    Open();
+    const QSize size = m_dialog->size() + QSize(120, 90);
+    m_dialog->resize(size);
+    m_dialog->move(30, 40);
+    m_dialog->reject();
+    Open();
+    EXPECT_EQ(size, m_dialog->size());
+    EXPECT_EQ(QPoint(30, 40), m_dialog->pos());
+    m_dialog.reset();
+
+    // A place on no screen now (one since unplugged) is not used; the size still is.
+    m_store.WriteValue("varloGui", "WindowLeft", "-30000");
+    Open();
+    EXPECT_EQ(size, m_dialog->size());
+    EXPECT_NE(-30000, m_dialog->pos().x());
+}
+
+TEST(WindowPlace, AStoredPlaceIsUsedOnlyWhereItsTitleBarCanBeGrabbed) {
+    const std::vector<ControlBox> screens = {{0, 0, 1920, 1040}, {-1280, 0, 1280, 1024}};
+    const struct {
+        ControlBox window;
+        bool grabbed;
+    } cases[] = {
+        {{100, 100, 600, 400}, true},    {{-1000, 500, 600, 400}, true},  // on the second screen
+        {{1890, 100, 600, 400}, false},   // 30 pixels of it show: too few to take hold of
+        {{1860, 100, 600, 400}, true},    // 60 do
+        {{100, -20, 600, 400}, false},    // its title bar above every screen
+        {{100, 1030, 600, 400}, false},   // below the work area
+        {{-3000, 100, 600, 400}, false},  // where a screen was
+        {{1880, 100, 30, 30}, true},      // all of a small window shows
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.grabbed, CanBeGrabbed(c.window, screens)) << c.window.x << "," << c.window.y;
+    }
 }
 
 TEST(ConvertDialogJobs, TwoConvertersAtOnceStillLogInQueueOrder) {
