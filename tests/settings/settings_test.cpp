@@ -112,8 +112,9 @@ TEST_F(SettingsTest, AWindowPlaceNeedsAWholeSize) {
     WriteWindowPlace(m_store, "varloGui", {640, 480, false, 1, 2});
     const std::optional<WindowPlace> place = ReadWindowPlace(m_store, "varloGui");
     ASSERT_TRUE(place.has_value());
-    EXPECT_EQ((std::vector<int>{640, 480, 1, -20, 9}),
-              (std::vector<int>{place->width, place->height, place->placed, place->left, place->top}));
+    EXPECT_EQ(
+        (std::vector<int>{640, 480, 1, -20, 9}),
+        (std::vector<int>{place->width, place->height, place->placed, place->left, place->top}));
 }
 
 }  // namespace

@@ -673,28 +673,23 @@ TEST_F(Win32DialogTest, TheLogTakesTheRoomOfALargerWindow) {
 }
 
 TEST_F(Win32DialogTest, TheWindowComesBackAtItsSizeAndPlace) {
-    Open();
-    RECT rect;
-    GetWindowRect(m_window, &rect);
-    const LONG width = rect.right - rect.left + 120;
-    const LONG height = rect.bottom - rect.top + 80;
-    SetWindowPos(m_window, nullptr, 30, 40, width, height, SWP_NOZORDER);
-    Click(IDCANCEL);
-    test::PumpMessages(nullptr);
     const auto box = [this] {
         RECT now;
         GetWindowRect(m_window, &now);
         return std::vector<LONG>{now.left, now.top, now.right - now.left, now.bottom - now.top};
     };
     Open();
-    EXPECT_EQ((std::vector<LONG>{30, 40, width, height}), box());
+    const std::vector<LONG> moved = {30, 40, box()[2] + 120, box()[3] + 80};
+    SetWindowPos(m_window, nullptr, 30, 40, moved[2], moved[3], SWP_NOZORDER);
+    Click(IDCANCEL);
+    Open();
+    EXPECT_EQ(moved, box());
     m_dialog.reset();
-
     // A place on no screen now (one since unplugged) is not used; the size still is.
     m_store.WriteValue("varloGui", "WindowLeft", "-30000");
     Open();
     EXPECT_NE(-30000, box()[0]);
-    EXPECT_EQ(width, box()[2]);
+    EXPECT_EQ(moved[2], box()[2]);
 }
 
 // End to end: the window's own runner starts the converter stand-in, and the converters' ends
