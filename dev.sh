@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what the build needs, builds, and runs varloGui or its tests.
-#   ./dev.sh run [files...]   build and start the program
+#   ./dev.sh run [files...]   build what changed and start the program in the current folder
 #   ./dev.sh test             build and run every test: plain, under the sanitizers, and the
 #                             Windows build's under Wine
 #   ./dev.sh build            build only
