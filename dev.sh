@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what the build needs, builds, and runs varloGui or its tests.
-#   ./dev.sh run [files...]   build and start the program
+#   ./dev.sh run [files...]   build what changed and start the program in the current folder
 #   ./dev.sh test             build and run every test: plain, under the sanitizers, and the
 #                             Windows build's under Wine
 #   ./dev.sh build            build only
@@ -10,13 +10,14 @@
 #   ./dev.sh bench [NAME...]  build and run the benchmarks (real audio, minutes: bench audio)
 # Packages are installed with apt only when missing (as root, or through sudo).
 set -euo pipefail
+caller=$PWD
 cd "$(dirname "$0")"
 
 # Every Debian 12 package the build, the tests and the benchmarks need.
 packages=(
     cmake ninja-build g++
     libgtest-dev libgmock-dev
-    qt6-base-dev qt6-qpa-plugins fonts-ipafont-gothic
+    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic
     ffmpeg desktop-file-utils appstream groff-base dpkg-dev file dbus-daemon
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine64 locales nsis
@@ -64,13 +65,39 @@ case "$command" in
     build) install_missing && build ;;
     test) install_missing && test_all ;;
     run)
-        install_missing && build
+        # The packages are checked and the build configured on the first run and whenever this
+        # script changed; later runs build only when a source is newer than the last build, and
+        # start at once when none is. The stamp is taken before the build, so that a file saved
+        # during it counts as newer.
+        stamp=build/default/.run-stamp
+        mkdir -p build/default
+        if [ ! -e "$stamp" ] || [ "${0##*/}" -nt "$stamp" ]; then
+            touch "$stamp.new"
+            install_missing
+            build
+            mv "$stamp.new" "$stamp"
+        elif [ -n "$(find . \( -path ./build -o -path ./.git \) -prune -o -newer "$stamp" -print -quit)" ]; then
+            touch "$stamp.new"
+            cmake --build --preset default
+            mv "$stamp.new" "$stamp"
+        fi
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             echo "varloGui is built (build/default/ui/qt/varloGui), but there is no display to show" >&2
             echo "its window on: run this from a desktop session." >&2
             exit 1
         fi
-        exec build/default/ui/qt/varloGui "$@"
+        # The files are named from the folder the user called this from, which is also where
+        # the program runs.
+        program=$PWD/build/default/ui/qt/varloGui
+        files=()
+        for f in "$@"; do
+            case $f in
+                /*) files+=("$f") ;;
+                *) files+=("$caller/$f") ;;
+            esac
+        done
+        cd "$caller"
+        exec "$program" ${files[@]+"${files[@]}"}
         ;;
     windows) install_missing && build windows && (cd build/windows && cpack) ;;
     bench)

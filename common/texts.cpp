@@ -71,6 +71,9 @@ constexpr Entry kTexts[] = {
      "How the converter ended is not known."},
     {TextId::NameRefusedByBatch, ": % や \" を含む名前はバッチファイルに渡せません",
      ": a name holding % or \" cannot be given to a batch file"},
+    {TextId::BrowseInputName, "入力ファイルを参照", "Browse for the input"},
+    {TextId::BrowseOutputName, "出力ファイルを参照", "Browse for the output"},
+    {TextId::BrowseConverterName, "変換プログラムを参照", "Browse for the converter"},
 };
 
 constexpr bool InOrder() {

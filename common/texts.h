@@ -61,7 +61,11 @@ enum class TextId {
     EndedBySignal,  // %1: the signal
     EndUnknown,
     NameRefusedByBatch,  // after the name
-    End,                 // not a text: every id lies before it
+    // What a screen reader calls the three browse buttons, whose visible texts are the same.
+    BrowseInputName,
+    BrowseOutputName,
+    BrowseConverterName,
+    End,  // not a text: every id lies before it
 };
 
 // The two languages the program speaks: Japanese, and English for everyone else.

@@ -110,7 +110,11 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
 
 std::string ConverterArgumentPath(std::string_view path, const PathRules& rules) {
     std::string argument;
-    if (!path.empty() && path.front() == '-') {
+    // A POSIX name with ':' before its first '/' reads to many converters as "scheme:…".
+    const std::size_t colon = path.find(':');
+    const bool scheme =
+        !rules.windowsNames && colon != std::string_view::npos && colon < path.find('/');
+    if (!path.empty() && (path.front() == '-' || scheme)) {
         argument += '.';
         argument += rules.separator;
     }

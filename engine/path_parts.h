@@ -49,8 +49,9 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
                      std::string_view extension, const PathRules& rules = PlatformPathRules());
 
 // The path as the converter is given it: one that begins with '-' gets the current folder in front
-// ("./-x.wav", on Windows ".\-x.wav"), so that no converter takes the name for an option. It
-// names the same file. Every other path is returned as it is.
+// ("./-x.wav", on Windows ".\-x.wav"), so that no converter takes the name for an option; so does
+// a relative POSIX name with ':' before its first '/' ("./a:b.wav"), so that none takes "a:" for
+// a protocol. It names the same file. Every other path is returned as it is.
 std::string ConverterArgumentPath(std::string_view path,
                                   const PathRules& rules = PlatformPathRules());
 

@@ -36,13 +36,18 @@ public:
     // %APPDATA%\varloGui\varloGui.ini instead, which is read first from then on.
     bool WriteValue(const std::string& section, const std::string& key, const std::string& value);
 
-    // Why the last write that could go nowhere failed; empty while every write succeeded. The
-    // Windows store keeps it so that the window can say so as it closes.
+    // Why the last write that could go nowhere failed, naming the file; empty while every write
+    // succeeded. The windows show it to the user.
     const std::string& SaveError() const { return m_saveError; }
+    // How many writes have failed so far: a window tells of each save that adds to it.
+    std::size_t SaveFailures() const { return m_saveFailures; }
 
 private:
+    void Failed(const std::string& reason);
+
     std::string m_path;
     std::string m_saveError;
+    std::size_t m_saveFailures = 0;
 };
 
 }  // namespace varlo

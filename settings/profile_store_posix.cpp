@@ -23,11 +23,6 @@ std::string ErrorText(int error) {
     return ::strerror(error);
 }
 
-void Report(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "varloGui: cannot save the settings in %s: %s\n", path.c_str(),
-                 reason.c_str());
-}
-
 int Fd(const CScopedHandle& handle) {
     return static_cast<int>(handle.Get());
 }
@@ -159,16 +154,23 @@ int CProfileStore::ReadInt(const std::string& section, const std::string& key, i
     return ParseProfileInt(ReadValue(section, key).value_or(""), fallback);
 }
 
+void CProfileStore::Failed(const std::string& reason) {
+    std::fprintf(stderr, "varloGui: cannot save the settings in %s: %s\n", m_path.c_str(),
+                 reason.c_str());
+    m_saveError = m_path + ": " + reason;
+    ++m_saveFailures;
+}
+
 bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
                                const std::string& value) {
     std::string target;
     if (!SaveTarget(m_path, target)) {
-        Report(m_path, ErrorText(errno));
+        Failed(ErrorText(errno));
         return false;
     }
     const std::string folder = FolderOf(target);
     if (!MakeFolders(folder)) {
-        Report(m_path, "cannot create " + folder + ": " + ErrorText(errno));
+        Failed("cannot create " + folder + ": " + ErrorText(errno));
         return false;
     }
 
@@ -177,12 +179,12 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     const std::string lockPath = target + ".lock";
     CScopedHandle lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!lock.Valid()) {
-        Report(m_path, lockPath + ": " + ErrorText(errno));
+        Failed(lockPath + ": " + ErrorText(errno));
         return false;
     }
     while (::flock(Fd(lock), LOCK_EX) != 0) {
         if (errno != EINTR) {
-            Report(m_path, "cannot lock " + lockPath + ": " + ErrorText(errno));
+            Failed("cannot lock " + lockPath + ": " + ErrorText(errno));
             return false;
         }
     }
@@ -191,12 +193,12 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     int error = 0;
     if (!ReadWhole(target, text, error)) {
         // Never replace what could not be read: it would be lost.
-        Report(m_path, ErrorText(error));
+        Failed(ErrorText(error));
         return false;
     }
     const std::optional<std::string> updated = SetProfileValue(text, section, key, value);
     if (!updated) {
-        Report(m_path, "the value of " + key + " holds a line break");
+        Failed("the value of " + key + " holds a line break");
         return false;
     }
     if (*updated == text) {
@@ -206,7 +208,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     std::string temporary = target + ".XXXXXX";
     CScopedHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!out.Valid()) {
-        Report(m_path, "cannot create a file in " + folder + ": " + ErrorText(errno));
+        Failed("cannot create a file in " + folder + ": " + ErrorText(errno));
         return false;
     }
     struct stat old;
@@ -216,7 +218,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         ::rename(temporary.c_str(), target.c_str()) != 0) {
         const int failure = errno;
         ::unlink(temporary.c_str());
-        Report(m_path, ErrorText(failure));
+        Failed(ErrorText(failure));
         return false;
     }
     // The rename itself must reach the disk for the new profile to survive a power cut.

@@ -123,12 +123,17 @@ int CProfileStore::ReadInt(const std::string& section, const std::string& key, i
         GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, from.c_str()));
 }
 
+void CProfileStore::Failed(const std::string& reason) {
+    m_saveError = reason;
+    ++m_saveFailures;
+    Report(m_saveError);
+}
+
 bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
                                const std::string& value) {
     // The profile functions would write a line break as it is and so add lines of its own.
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) {
-        m_saveError = Failure(m_path, key + NativeText(TextId::ValueHoldsLineBreak));
-        Report(m_saveError);
+        Failed(Failure(m_path, key + NativeText(TextId::ValueHoldsLineBreak)));
         return false;
     }
     const std::string stored = EncodeProfileValue(value);
@@ -141,8 +146,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         refused = Failure("", SystemErrorText(static_cast<int>(GetLastError()))) + "; ";
         target = PerUserPath();
         if (target.empty()) {
-            m_saveError = refused + NativeText(TextId::AppDataMissing);
-            Report(m_saveError);
+            Failed(refused + NativeText(TextId::AppDataMissing));
             return false;
         }
         CreateDirectoryA(PerUserFolder().c_str(), nullptr);
@@ -152,8 +156,7 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
     }
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), target.c_str())) {
-        m_saveError = refused + Failure(target, SystemErrorText(static_cast<int>(GetLastError())));
-        Report(m_saveError);
+        Failed(refused + Failure(target, SystemErrorText(static_cast<int>(GetLastError()))));
         return false;
     }
     return true;

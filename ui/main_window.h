@@ -3,6 +3,7 @@
 // Windows resource script holds the same template; a test reads it back against this table.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 
@@ -128,6 +129,24 @@ inline Growth GrowthOf(int id) {
         }
     }
     return Growth::Stays;
+}
+
+// True when a window whose outer box is `window` could be grabbed by its title bar: the top
+// strip of it lies on one of the `screens` (their work areas), wide enough to take hold of. A
+// stored place that fails this (a screen since taken away) is not used.
+template <class Screens>
+bool CanBeGrabbed(ControlBox window, const Screens& screens) {
+    constexpr int kTitleStrip = 24;  // high enough to hold in every window manager
+    constexpr int kGrip = 48;        // the least width of the title bar that must show
+    for (const ControlBox& screen : screens) {
+        const int left = std::max(window.x, screen.x);
+        const int right = std::min(window.x + window.width, screen.x + screen.width);
+        if (right - left >= std::min(kGrip, window.width) && window.y >= screen.y &&
+            window.y + kTitleStrip <= screen.y + screen.height) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The three file dialogs, one for each path field.

@@ -130,7 +130,10 @@ TEST(ConverterArgumentPath, PutsTheCurrentFolderBeforeALeadingDash) {
     EXPECT_EQ(".\\-leading.wav", ConverterArgumentPath("-leading.wav", kCp932PathRules));
     EXPECT_EQ("./--help", ConverterArgumentPath("--help", kPosixPathRules));
     EXPECT_EQ("./-", ConverterArgumentPath("-", kPosixPathRules));
-    for (const std::string path : {"a-b.wav", "/tmp/-x.wav", " -x.wav", "./-x.wav", ""}) {
+    EXPECT_EQ("./a:b.wav", ConverterArgumentPath("a:b.wav", kPosixPathRules));
+    EXPECT_EQ("./http:/x/y.wav", ConverterArgumentPath("http:/x/y.wav", kPosixPathRules));
+    for (const std::string path :
+         {"a-b.wav", "/tmp/-x.wav", " -x.wav", "./-x.wav", "", "/m/a:b.wav", "d/a:b.wav"}) {
         EXPECT_EQ(path, ConverterArgumentPath(path, kPosixPathRules));
     }
     EXPECT_EQ("C:-x.wav", ConverterArgumentPath("C:-x.wav", kCp932PathRules));

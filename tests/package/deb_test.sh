@@ -10,6 +10,7 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null 2>&1
 deb=$(ls "$work"/out/*.deb)
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "Depends lacks Qt"; exit 1; }
 dpkg-deb -f "$deb" Depends | grep -q 'qt6-qpa-plugins' || { echo "Depends lacks the Qt plugins"; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q 'qt6-translations-l10n' || { echo "Depends lacks Qt's translations"; exit 1; }
 dpkg -x "$deb" "$work/root"
 
 for f in usr/bin/varloGui usr/share/applications/varloGui.desktop \

@@ -101,5 +101,14 @@ TEST_F(SettingsTest, JobsOutsideOneToSixtyFourMeanOne) {
     EXPECT_EQ(std::optional<std::string>("4"), m_store.ReadValue("varloGui", "Jobs"));
 }
 
+TEST_F(SettingsTest, AWindowWithoutAPlaceOfItsOwnKeepsTheStoredOne) {
+    test::WriteFile(m_store.Path(), "[varloGui]\nWindowLeft=-20\nWindowTop=9\n");
+    WriteWindowPlace(m_store, "varloGui", {640, 480, false, 1, 2});  // as on Wayland
+    const std::optional<WindowPlace> p = ReadWindowPlace(m_store, "varloGui");
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ((std::vector<int>{640, 480, 1, -20, 9}),
+              (std::vector<int>{p->width, p->height, p->placed, p->left, p->top}));
+}
+
 }  // namespace
 }  // namespace varlo

@@ -5,6 +5,7 @@
 
 #include "convert_dialog.h"
 #include "file_chooser.h"
+#include "qt_translations.h"
 #include "quit_signals.h"
 #include "settings/profile_store.h"
 #include "window_style.h"
@@ -21,6 +22,7 @@ CConvertApp::CConvertApp(int argc, char** argv)
     // Japanese for a Japanese user, English for everyone else: the first of the user's languages
     // (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) decides.
     SetLanguage(LanguageOfTag(QLocale::system().uiLanguages().value(0).toStdString()));
+    InstallQtTranslation(m_qtTexts, CurrentLanguage());
 }
 
 int CConvertApp::Run() {

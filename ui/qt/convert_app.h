@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ private:
     int m_qtArgc = 1;
     char* m_qtArgv[2];
     QApplication m_app;
+    QTranslator m_qtTexts;  // Qt's own dialogs in the window's language
 };
 
 }  // namespace varlo

@@ -12,16 +12,19 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSysInfo>
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "about_dialog.h"
 #include "dialog_units.h"
 #include "notification.h"
 #include "res/resource.h"
+#include "settings/settings.h"
 #include "text_boundary.h"
 #include "ui/main_window.h"
 #include "uri_list.h"
@@ -53,6 +56,11 @@ QWidget* NewControl(const ControlEntry& entry, QWidget* parent) {
     return nullptr;
 }
 
+// Wayland tells a window neither where it stands nor lets it choose.
+bool PlatformTellsPlace() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 }  // namespace
 
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
@@ -60,6 +68,7 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
     : QDialog(parent, kMainWindowFlags),
       m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
       m_icon(ApplicationIcon()),
+      m_profile(profile),
       m_chooser(chooser),
       m_messageBox([](QWidget* owner, const QString& caption, const QString& text) {
           QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
@@ -79,6 +88,7 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
 CConvertDialog::~CConvertDialog() {
     // A dialog destroyed without being closed (its owner went away) still saves its settings.
     if (m_initialized) {
+        SavePlace();
         m_controller.Shutdown();
     }
 }
@@ -105,6 +115,12 @@ void CConvertDialog::CreateControls() {
             control->setAccessibleName(label->text());
         } else if (entry.kind == ControlKind::Log) {
             control->setAccessibleName(ToQString(entry.tip));
+        } else if (entry.text == TextId::Browse) {
+            // Three buttons read "参照": each says what it browses for.
+            control->setAccessibleName(
+                ToQString(entry.id == IDC_BROWSE_INPUT    ? TextId::BrowseInputName
+                          : entry.id == IDC_BROWSE_OUTPUT ? TextId::BrowseOutputName
+                                                          : TextId::BrowseConverterName));
         } else {
             control->setAccessibleName(ToQString(entry.text));
         }
@@ -178,6 +194,7 @@ void CConvertDialog::InitDialog() {
     m_initialized = true;
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(QApplication::doubleClickInterval()));
     m_controller.Start();
+    RestorePlace();
     for (const ControlEntry& entry : m_table) {
         if (entry.tip != TextId::None) {
             Control(entry.id)->setToolTip(ToQString(entry.tip));
@@ -192,14 +209,63 @@ void CConvertDialog::Browse(FileDialogKind kind) {
     if (const std::optional<std::string> path =
             m_chooser.Choose(kind, m_controller.StartFolderFor(kind), this)) {
         m_controller.FileChosen(kind, *path);
+        ShowSaveFailure();
     }
 }
 
-void CConvertDialog::done(int result) {
-    if (!m_initialized || m_closing || m_controller.RequestClose()) {
-        m_closing = true;
-        QDialog::done(result);
+void CConvertDialog::RestorePlace() {
+    const std::optional<WindowPlace> place = ReadWindowPlace(m_profile, m_controller.Section());
+    if (!place) {
+        return;  // the first start: the table's size, where the window manager puts it
     }
+    resize(place->width, place->height);  // never below the least size
+    if (!place->placed || !PlatformTellsPlace()) {
+        return;
+    }
+    std::vector<ControlBox> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    const QSize outer = frameGeometry().size();
+    if (CanBeGrabbed({place->left, place->top, outer.width(), outer.height()}, screens)) {
+        move(place->left, place->top);
+    }
+}
+
+void CConvertDialog::SavePlace() {
+    if (!m_initialized || std::exchange(m_placeSaved, true)) {
+        return;
+    }
+    // A maximised window comes back at the size and place it had before. The place is that of
+    // the frame, as move() takes it.
+    const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    const QPoint corner = normal.topLeft() - (geometry().topLeft() - pos());
+    WriteWindowPlace(
+        m_profile, m_controller.Section(),
+        {normal.width(), normal.height(), PlatformTellsPlace(), corner.x(), corner.y()});
+}
+
+void CConvertDialog::ShowSaveFailure() {
+    if (m_profile.SaveFailures() == m_saveFailuresShown) {
+        return;
+    }
+    m_saveFailuresShown = m_profile.SaveFailures();
+    m_messageBox(
+        this, ToQString(m_controller.Section()),
+        ToQString(TextId::SaveFailed) + QStringLiteral("\n\n") + ToQString(m_profile.SaveError()));
+}
+
+void CConvertDialog::done(int result) {
+    if (m_initialized && !m_closing) {
+        SavePlace();
+        if (!m_controller.RequestClose()) {
+            return;  // closed through CloseWindow once the conversions have stopped
+        }
+        ShowSaveFailure();
+    }
+    m_closing = true;
+    QDialog::done(result);
 }
 
 void CConvertDialog::Quit() {
@@ -223,6 +289,8 @@ void CConvertDialog::Quit() {
 }
 
 void CConvertDialog::EndSession() {
+    // No message box now: it would hold the end of the session up.
+    SavePlace();
     m_controller.EndSession();
     m_closing = true;
     QDialog::done(QDialog::Rejected);
@@ -260,8 +328,10 @@ void CConvertDialog::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* jobs = menu.addMenu(ToQString(TextId::JobsMenu));
     jobs->setObjectName(QStringLiteral("jobs"));
     for (int n = 1; n <= m_controller.MostUsefulJobs(); ++n) {
-        QAction* choice =
-            jobs->addAction(QString::number(n), this, [this, n] { m_controller.SetJobs(n); });
+        QAction* choice = jobs->addAction(QString::number(n), this, [this, n] {
+            m_controller.SetJobs(n);
+            ShowSaveFailure();
+        });
         choice->setCheckable(true);
         choice->setChecked(n == m_controller.Jobs());
     }
@@ -371,6 +441,7 @@ void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool) {
 
 void CConvertDialog::CloseWindow() {
     m_closing = true;
+    ShowSaveFailure();
     QDialog::done(QDialog::Rejected);
 }
 

@@ -82,6 +82,12 @@ private:
     void Browse(FileDialogKind kind);
     void ShowAbout();
     QLineEdit* PathField(ConvertField field) const;
+    // The size and place of the last run, when one is stored and still on a screen.
+    void RestorePlace();
+    // Once, as the window closes or goes away.
+    void SavePlace();
+    // A message box for each save that failed since the last one was told.
+    void ShowSaveFailure();
 
     CQtEventLoop m_loop;
     CProcessRunner m_processRunner{m_loop};
@@ -94,8 +100,11 @@ private:
     QPushButton* m_convertButton = nullptr;
     QIcon m_icon;
 
+    CProfileStore& m_profile;
     IFileChooser& m_chooser;
     MessageBoxFunction m_messageBox;
+    std::size_t m_saveFailuresShown = 0;
+    bool m_placeSaved = false;
     std::map<int, QWidget*> m_controls;
     // The window's table as laid out for the language of its texts.
     const decltype(MainControls(Language::Japanese)) m_table = MainControls(CurrentLanguage());

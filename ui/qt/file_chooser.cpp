@@ -40,28 +40,29 @@ private:
 
 QStringList NameFilters(FileDialogKind kind) {
     // The dialog hides the last "(…)" of each filter: the text before it is what the user reads.
-    // File names match in any case here, as they do on Windows; any file may be a program.
+    // File names match in any case here, as they do on Windows. Any executable file may be the
+    // converter: a program has no extension of its own here.
     const FileDialogTraits traits = FileDialogOf(kind);
     const QString extension = QString::fromLatin1(traits.extension);
-    QString own = kind == FileDialogKind::Converter
-                      ? QStringLiteral("*")
-                      : QStringLiteral("*.%1 *.%2 *.%3")
-                            .arg(extension, extension.toUpper(),
-                                 extension.left(1).toUpper() + extension.mid(1));
-    // What the user reads names the patterns as Windows would; those in force follow, hidden.
-    return {ToQString(traits.filter) + QStringLiteral(" (*.") + extension + QStringLiteral(") (") +
-                own + QStringLiteral(")"),
-            ToQString(TextId::AllFiles) + QStringLiteral(" (*.*) (*)")};
+    // What the user reads names the field's own pattern; the patterns in force follow, hidden.
+    const QString own =
+        kind == FileDialogKind::Converter
+            ? ToQString(TextId::ProgramFiles) + QStringLiteral(" (*)")
+            : ToQString(traits.filter) + QStringLiteral(" (*.") + extension +
+                  QStringLiteral(") (*.%1 *.%2 *.%3)")
+                      .arg(extension, extension.toUpper(),
+                           extension.left(1).toUpper() + extension.mid(1));
+    return {own, ToQString(TextId::AllFiles) + QStringLiteral(" (*)")};
 }
 
 bool ShownAsProgram(const QFileInfo& file) {
-    return file.isDir() || file.suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0 ||
-           (file.isFile() && file.isExecutable());
+    return file.isDir() || (file.isFile() && file.isExecutable());
 }
 
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path) {
     const FileDialogTraits traits = FileDialogOf(kind);
-    if (traits.save || path.empty() || PathExists(path) || !SplitPath(path).extension.empty()) {
+    if (traits.save || kind == FileDialogKind::Converter || path.empty() || PathExists(path) ||
+        !SplitPath(path).extension.empty()) {
         return path;
     }
     return path + "." + traits.extension;
@@ -85,9 +86,6 @@ std::optional<std::string> CFileDialogChooser::Choose(FileDialogKind kind,
     const QString folder = QDir::current().absoluteFilePath(ToQString(startFolder));
     dialog.setDirectory(!startFolder.empty() && QFileInfo(folder).isDir() ? folder
                                                                           : QDir::currentPath());
-    if (traits.initialName != nullptr) {
-        dialog.selectFile(QString::fromLatin1(traits.initialName));
-    }
     if (kind == FileDialogKind::Converter) {
         auto* programs = new CProgramFilter(&dialog);
         dialog.setProxyModel(programs);

@@ -28,16 +28,16 @@ public:
                                       QWidget* parent) override;
 };
 
-// The filters of a dialog, first the one in force when it opens. Each reads as written
-// ("All Files (*.*)") while the patterns behind it suit POSIX names: all files match "*.*",
-// names without a dot too.
+// The filters of a dialog, first the one in force when it opens: the field's own files
+// ("WAV Files (*.wav)", for the converter "Programs"), then "All Files", names without a dot
+// too.
 QStringList NameFilters(FileDialogKind kind);
 
-// True for what the programs filter ("Programs (*.exe)") shows: folders, "*.exe" and executables.
+// True for what the "Programs" filter shows: folders and executable files.
 bool ShownAsProgram(const QFileInfo& file);
 
-// The dialog's default extension for a chosen path: an open dialog adds it to a name without
-// extension that does not exist (a typed name); an existing file such as /usr/bin/ffmpeg stays.
+// The dialog's default extension for a chosen path: the input dialog adds it to a name without
+// extension that does not exist (a typed name); programs have none to add.
 std::string WithDefaultSuffix(FileDialogKind kind, const std::string& path);
 
 }  // namespace varlo

@@ -49,6 +49,25 @@ std::string HelpFilePath() {
     return program.substr(0, program.size() - SplitPath(program).extension.size()) + ".HLP";
 }
 
+// The work areas of the screens, where windows may stand.
+std::vector<ControlBox> ScreenWorkAreas() {
+    std::vector<ControlBox> areas;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info)) {
+                const RECT& work = info.rcWork;
+                reinterpret_cast<std::vector<ControlBox>*>(data)->push_back(
+                    {work.left, work.top, work.right - work.left, work.bottom - work.top});
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&areas));
+    return areas;
+}
+
 bool ModifierKeyDown() {
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
@@ -224,13 +243,16 @@ BOOL CConvertDialog::OnInitDialog() {
                                                                      DDC_DISABLE_CONTROL_RELAYOUT);
         setBehavior(m_hwnd, layout, layout);
     }
-    CentreWindow(m_hwnd, nullptr);
     RememberLayout();
     m_loop.Attach(m_hwnd);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(GetDoubleClickTime()));
     m_controller.Start();
+    // Where it was last closed; else, at the size it had, in the middle of the screen.
+    if (!RestorePlace()) {
+        CentreWindow(m_hwnd, nullptr);
+    }
     AddJobsMenu();
     AddTooltips();
     m_relay.Start(m_hwnd, m_tooltip);
@@ -280,6 +302,40 @@ void CConvertDialog::OnDpiChanged(UINT dpi, const RECT& proposed) {
     GetClientRect(m_hwnd, &client);
     m_minimumSize = {m_templateClient.cx + (window.right - window.left) - client.right,
                      m_templateClient.cy + (window.bottom - window.top) - client.bottom};
+}
+
+bool CConvertDialog::RestorePlace() {
+    const std::optional<WindowPlace> place = ReadWindowPlace(m_profile, m_controller.Section());
+    if (!place) {
+        return false;
+    }
+    RECT now;
+    GetWindowRect(m_hwnd, &now);
+    const int width = std::max(place->width, static_cast<int>(m_minimumSize.cx));
+    const int height = std::max(place->height, static_cast<int>(m_minimumSize.cy));
+    const bool placed =
+        place->placed && CanBeGrabbed({place->left, place->top, width, height}, ScreenWorkAreas());
+    SetWindowPos(m_hwnd, nullptr, placed ? place->left : now.left, placed ? place->top : now.top,
+                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return placed;
+}
+
+void CConvertDialog::SavePlace() {
+    RECT rect;
+    if (IsIconic(m_hwnd) || IsZoomed(m_hwnd)) {
+        // The size it comes back to, placed in work-area terms: they differ from the screen's
+        // only by a task bar above or left of the work area.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(m_hwnd, &placement)) {
+            return;
+        }
+        rect = placement.rcNormalPosition;
+    } else if (!GetWindowRect(m_hwnd, &rect)) {
+        return;
+    }
+    WriteWindowPlace(m_profile, m_controller.Section(),
+                     {rect.right - rect.left, rect.bottom - rect.top, true, rect.left, rect.top});
 }
 
 void CConvertDialog::OnSize(int width, int height) {
@@ -461,6 +517,7 @@ void CConvertDialog::OnDestroy() {
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
     ReleaseTaskbar();
+    SavePlace();
     m_controller.Shutdown();  // once, however the window went
     ShowSaveError();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -164,6 +166,13 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
     EXPECT_EQ(Control(IDOK), m_dialog->focusWidget()) << "the first tab stop has the focus";
     EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
     EXPECT_EQ(U("変換結果を出力する"), Control(IDC_LOG)->accessibleName());
+    QStringList browseNames;
+    for (int id : {IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT, IDC_BROWSE_EXEC}) {
+        browseNames += Control(id)->accessibleName();
+    }
+    browseNames.removeDuplicates();
+    EXPECT_EQ(3, browseNames.size()) << "a screen reader tells the three 参照 buttons apart";
+    EXPECT_FALSE(browseNames.contains(U("参照")));
 }
 
 TEST_F(ConvertDialogTest, SpeaksEachLanguageAndItsLabelsFit) {
@@ -527,6 +536,49 @@ TEST_F(ConvertDialogTest, TheLogTakesTheRoomOfALargerWindow) {
     EXPECT_EQ(log.size() + QSize(300, 200), Control(IDC_LOG)->geometry().size());
     EXPECT_EQ(exit.topLeft() + QPoint(300, 0), Control(IDCANCEL)->geometry().topLeft());
     EXPECT_EQ(least, m_dialog->minimumSize());
+}
+
+TEST_F(ConvertDialogTest, EachSaveThatFailsIsToldWithItsReason) {
+    Open();
+    std::vector<QString> boxes;
+    m_dialog->SetMessageBox(
+        [&boxes](QWidget*, const QString&, const QString& text) { boxes.push_back(text); });
+    // A file where the profile's folder should be refuses every write, to root too.
+    std::filesystem::remove_all(m_folder.Path() + "/cfg");
+    test::WriteFile(m_folder.Path() + "/cfg", "");
+    m_chooser.answer = "/opt/conv";
+    Control<QPushButton>(IDC_BROWSE_EXEC)->click();  // saved at once
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(boxes[0].startsWith(ToQString(TextId::SaveFailed)));
+    EXPECT_TRUE(boxes[0].contains(ToQString(m_store.Path()))) << boxes[0].toStdString();
+    m_dialog->reject();  // the settings and the window's place: one save, one box
+    EXPECT_EQ(2u, boxes.size());
+}
+
+TEST_F(ConvertDialogTest, TheWindowComesBackAtItsSizeAndPlace) {
+    Open();
+    const QSize size = m_dialog->size() + QSize(120, 90);
+    m_dialog->resize(size);
+    m_dialog->move(30, 40);
+    m_dialog->reject();
+    Open();
+    EXPECT_EQ(size, m_dialog->size());
+    EXPECT_EQ(QPoint(30, 40), m_dialog->pos());
+    m_dialog.reset();
+
+    // A place on no screen now (one since unplugged) is not used; the size still is.
+    m_store.WriteValue("varloGui", "WindowLeft", "-30000");
+    Open();
+    EXPECT_EQ(size, m_dialog->size());
+    EXPECT_NE(-30000, m_dialog->pos().x());
+}
+
+TEST(WindowPlace, AStoredPlaceIsUsedOnlyWhereItsTitleBarCanBeGrabbed) {
+    const std::vector<ControlBox> screens = {{0, 0, 1920, 1040}, {-1280, 0, 1280, 1024}};
+    EXPECT_TRUE(CanBeGrabbed({-1000, 500, 600, 400}, screens)) << "on the second screen";
+    EXPECT_FALSE(CanBeGrabbed({1890, 100, 600, 400}, screens)) << "30 pixels: too few to hold";
+    EXPECT_TRUE(CanBeGrabbed({1860, 100, 600, 400}, screens)) << "60 are enough";
+    EXPECT_FALSE(CanBeGrabbed({100, -20, 600, 400}, screens)) << "title bar above the screens";
 }
 
 TEST(ConvertDialogJobs, TwoConvertersAtOnceStillLogInQueueOrder) {

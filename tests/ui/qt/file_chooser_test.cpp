@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTimer>
 
 #include "temp_folder.h"
+#include "ui/qt/qt_translations.h"
 #include "ui/qt/text_boundary.h"
 
 namespace varlo {
@@ -43,9 +45,9 @@ TEST(FileChooser, FiltersReadAsWrittenAndMatchPosixNames) {
         FileDialogKind kind;
         QStringList shown;
     } cases[] = {
-        {FileDialogKind::Input, {"WAV ファイル (*.wav)", "すべてのファイル (*.*)"}},
-        {FileDialogKind::Output, {"AAC ファイル (*.aac)", "すべてのファイル (*.*)"}},
-        {FileDialogKind::Converter, {"プログラム (*.exe)", "すべてのファイル (*.*)"}},
+        {FileDialogKind::Input, {"WAV ファイル (*.wav)", "すべてのファイル"}},
+        {FileDialogKind::Output, {"AAC ファイル (*.aac)", "すべてのファイル"}},
+        {FileDialogKind::Converter, {"プログラム", "すべてのファイル"}},
     };
     for (const auto& c : cases) {
         const QStringList filters = NameFilters(c.kind);
@@ -59,7 +61,7 @@ TEST(FileChooser, FiltersReadAsWrittenAndMatchPosixNames) {
     }
 }
 
-TEST(FileChooser, ProgramFilterShowsExecutablesToo) {
+TEST(FileChooser, ProgramFilterShowsExecutablesOnly) {
     test::CTempFolder folder;
     test::WriteFile("ffmpeg", "");
     ASSERT_EQ(0, ::chmod("ffmpeg", 0755));
@@ -67,7 +69,7 @@ TEST(FileChooser, ProgramFilterShowsExecutablesToo) {
     test::WriteFile("notes.txt", "");
     ASSERT_EQ(0, ::mkdir("bin", 0755));
     EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("ffmpeg"))));
-    EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("conv.EXE"))));
+    EXPECT_FALSE(ShownAsProgram(QFileInfo(QStringLiteral("conv.EXE"))));
     EXPECT_TRUE(ShownAsProgram(QFileInfo(QStringLiteral("bin"))));
     EXPECT_FALSE(ShownAsProgram(QFileInfo(QStringLiteral("notes.txt"))));
 }
@@ -76,7 +78,7 @@ TEST(FileChooser, DefaultExtensionOnlyCompletesATypedName) {
     test::CTempFolder folder;
     test::WriteFile("ffmpeg", "");
     EXPECT_EQ("ffmpeg", WithDefaultSuffix(FileDialogKind::Converter, "ffmpeg"));
-    EXPECT_EQ("conv.exe", WithDefaultSuffix(FileDialogKind::Converter, "conv"));
+    EXPECT_EQ("conv", WithDefaultSuffix(FileDialogKind::Converter, "conv"));
     EXPECT_EQ("take.wav", WithDefaultSuffix(FileDialogKind::Input, "take"));
     EXPECT_EQ("a.flac", WithDefaultSuffix(FileDialogKind::Input, "a.flac"));
     EXPECT_EQ("out", WithDefaultSuffix(FileDialogKind::Output, "out"))
@@ -95,6 +97,19 @@ TEST(FileChooser, DialogOpensInTheStartFolder) {
     EXPECT_EQ(here, FolderShown(FileDialogKind::Input, ""));
     EXPECT_EQ(here, FolderShown(FileDialogKind::Converter, elsewhere.Path() + "/gone/"))
         << "a folder that does not exist";
+}
+
+TEST(FileChooser, QtsOwnTextsSpeakTheWindowsLanguage) {
+    QTranslator japanese;
+    ASSERT_TRUE(InstallQtTranslation(japanese, Language::Japanese));
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(nullptr, lookIn);
+    EXPECT_NE(QStringLiteral("Look in:"), lookIn->text());
+    EXPECT_GT(lookIn->text().toUtf8().size(), lookIn->text().size())
+        << "Japanese: " << lookIn->text().toStdString();
+    QCoreApplication::removeTranslator(&japanese);
 }
 
 }  // namespace

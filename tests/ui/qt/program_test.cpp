@@ -145,8 +145,9 @@ TEST(Program, StartsFromItsArgumentsAndSavesWhenTerminated) {
     const int status = WaitFor(child, 10);
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_EQ(0, WEXITSTATUS(status));
+    const std::string saved = test::ReadFile(store.Path());
     EXPECT_EQ("[varloGui]\nExecFile=" + folder.Path() + "/conv\nAutoExec=1\n",
-              test::ReadFile(store.Path()))
+              saved.substr(0, saved.find("Window")))
         << "closed the normal way: AutoExec saved, the unchanged converter not rewritten";
 }
 

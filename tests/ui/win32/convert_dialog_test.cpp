@@ -756,6 +756,20 @@ TEST_F(Win32DialogTest, ABatchsEndIsToldInABalloonThatGoesWithIt) {
     EXPECT_EQ(2u, calls.size());
 }
 
+TEST_F(Win32DialogTest, TheWindowComesBackAtItsSizeAndPlace) {
+    const auto box = [this] {
+        RECT now;
+        GetWindowRect(m_window, &now);
+        return std::vector<LONG>{now.left, now.top, now.right - now.left, now.bottom - now.top};
+    };
+    Open();
+    const std::vector<LONG> moved = {30, 40, box()[2] + 120, box()[3] + 80};
+    SetWindowPos(m_window, nullptr, 30, 40, moved[2], moved[3], SWP_NOZORDER);
+    Click(IDCANCEL);
+    Open();
+    EXPECT_EQ(moved, box());
+}
+
 // End to end: the window's own runner starts the converter stand-in, and the converters' ends
 // come back through the window's messages.
 class Win32DialogRunTest : public Win32DialogTest {
