@@ -73,8 +73,9 @@ protected:
         SetEnvironmentVariableA("FAKE_REPORT", ReportPath().c_str());
     }
     ~ConverterRunWin32Test() override {
-        for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
-                                 "FAKE_WRITE_OUTPUT", "FAKE_SLEEP_MS", "FAKE_CHILD_PID_FILE"}) {
+        for (const char* name :
+             {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
+              "FAKE_WRITE_OUTPUT", "FAKE_SLEEP_MS", "FAKE_CHILD_PID_FILE", "FAKE_CONSOLE"}) {
             SetEnvironmentVariableA(name, nullptr);
         }
     }
@@ -116,6 +117,7 @@ TEST_F(ConverterRunWin32Test, CodePageIs932) {
 
 TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
     Prints("A\r\nB", "E\r\n");
+    SetEnvironmentVariableA("FAKE_CONSOLE", "1");  // none flashes up: it has no console window
     EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n",
               test::RecordOf(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
     EXPECT_EQ((Strings{"C:\\wav\\song.wav", "C:\\wav\\song.aac"}), Arguments());
@@ -271,6 +273,22 @@ TEST_F(ConverterRunWin32Test, FoldersPastTheClassicLimitAreSeenWhole) {
     EXPECT_EQ(NameKind::Other, KindOfName(taken));
     EXPECT_TRUE(RemoveFile(taken)) << "as after a stop";
     EXPECT_EQ(NameKind::None, KindOfName(taken));
+}
+
+TEST(WidePath, TakesTheLongFormOnlyPastTheClassicLimit) {
+    const std::string name(250, 'a');
+    const std::wstring wideName(250, L'a');
+    const struct {
+        std::string path;
+        std::wstring wide;
+    } cases[] = {
+        {"C:\\w\\song.wav", L"C:\\w\\song.wav"},
+        {"C:\\" + name, L"\\\\?\\C:\\" + wideName},
+        {"\\\\server\\share\\" + name, L"\\\\?\\UNC\\server\\share\\" + wideName},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.wide, WidePath(c.path)) << c.path;
+    }
 }
 
 TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
