@@ -73,9 +73,8 @@ protected:
         SetEnvironmentVariableA("FAKE_REPORT", ReportPath().c_str());
     }
     ~ConverterRunWin32Test() override {
-        for (const char* name :
-             {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
-              "FAKE_WRITE_OUTPUT", "FAKE_SLEEP_MS", "FAKE_CHILD_PID_FILE", "FAKE_CONSOLE"}) {
+        for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDERR_FILE", "FAKE_EXIT",
+                                 "FAKE_WRITE_OUTPUT", "FAKE_SLEEP_MS", "FAKE_CHILD_PID_FILE"}) {
             SetEnvironmentVariableA(name, nullptr);
         }
     }
@@ -117,7 +116,6 @@ TEST_F(ConverterRunWin32Test, CodePageIs932) {
 
 TEST_F(ConverterRunWin32Test, RecordHoldsErrorLinesThenOutputLines) {
     Prints("A\r\nB", "E\r\n");
-    SetEnvironmentVariableA("FAKE_CONSOLE", "1");  // none flashes up: it has no console window
     EXPECT_EQ("song.wav -> song.aac\r\nE\r\nA\r\nB\r\n",
               test::RecordOf(kConverter, "C:\\wav\\song.wav", "C:\\wav\\song.aac"));
     EXPECT_EQ((Strings{"C:\\wav\\song.wav", "C:\\wav\\song.aac"}), Arguments());

@@ -10,7 +10,6 @@
 //   FAKE_SLEEP_MS       how long it waits before it ends, after writing
 //   FAKE_CHILD_PID_FILE when set, it first starts a copy of itself that only waits (as long as
 //                       FAKE_SLEEP_MS says) and writes that copy's process id to this file
-//   FAKE_CONSOLE        when set, it prints "console window" to standard output if it has one
 #include <windows.h>
 
 #include <cstdlib>
@@ -103,9 +102,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (const std::wstring out = Env(L"FAKE_STDOUT_FILE"); !out.empty()) {
         WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), Slurp(out));
-    }
-    if (!Env(L"FAKE_CONSOLE").empty() && GetConsoleWindow() != nullptr) {
-        WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), "console window\n");
     }
     if (const std::wstring err = Env(L"FAKE_STDERR_FILE"); !err.empty()) {
         WriteAll(GetStdHandle(STD_ERROR_HANDLE), Slurp(err));
