@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "common/system_text.h"
 #include "fake_runner.h"
@@ -380,6 +381,14 @@ TEST_F(ConvertControllerChainTest, TheSecondPressOfADoubleClickDoesNotStop) {
         m_controller.ConvertClicked();
         EXPECT_EQ(doubleClick.count() == 0, m_runner.started.back().stopped);
     }
+    // A batch that a drop started stops at the next press, however recent an older press was
+    // (longer ago than the steady clock's epoch, the system's start, would be no test).
+    m_controller.SetDoubleClickTime(std::chrono::seconds(10));
+    m_runner.End(0);
+    m_view.autoState = 1;
+    m_controller.FilesDropped({"/w/b.wav"});
+    m_controller.ConvertClicked();
+    EXPECT_TRUE(m_runner.started.back().stopped);
 }
 
 TEST_F(ConvertControllerChainTest, OutputsOfRunningConversionsAreComparedAsFiles) {
@@ -390,6 +399,22 @@ TEST_F(ConvertControllerChainTest, OutputsOfRunningConversionsAreComparedAsFiles
     EXPECT_EQ("song.aac", m_runner.started[0].output);
     EXPECT_EQ("./song(1).aac", m_runner.started[1].output);
     EXPECT_EQ("x/../song(2).aac", m_runner.started[2].output);
+}
+
+TEST_F(ConvertControllerChainTest, AStoppedBatchIsToldAsFailedAndFilesDroppedMeanwhileStartAnew) {
+    StartWith({}, /*autoExec=*/1);
+    m_controller.SetJobs(2);
+    m_view.active = false;
+    m_controller.FilesDropped({"/w/1.wav", "/w/2.wav", "/w/3.wav"});
+    m_runner.End(0, {}, "rec\r\n");
+    std::this_thread::sleep_for(CConvertController::kNotifyAfter);  // long enough to be told
+    m_controller.ConvertClicked();
+    m_controller.FilesDropped({"/w/late1.wav", "/w/late2.wav"});
+    m_runner.End(1, {}, "stopped\r\n");
+    m_runner.End(2, {}, "stopped\r\n");
+    EXPECT_EQ("varloGui - 0/2", m_view.caption);
+    EXPECT_EQ(Strings{NativeText(TextId::StoppedAfter, {"1", "3"}) + " (failures)"},
+              m_view.notifications);
 }
 
 TEST_F(ConvertControllerChainTest, ADropBeforeTheCommandLineLoadsNeverStartsASecondChain) {

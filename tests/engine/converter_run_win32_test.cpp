@@ -288,6 +288,22 @@ TEST_F(ConverterRunWin32Test, FoldersPastTheClassicLimitAreSeenWhole) {
     EXPECT_EQ(NameKind::None, KindOfName(taken));
 }
 
+TEST(WidePath, TakesTheLongFormOnlyPastTheClassicLimit) {
+    const std::string name(250, 'a');
+    const std::wstring wideName(250, L'a');
+    const struct {
+        std::string path;
+        std::wstring wide;
+    } cases[] = {
+        {"C:\\w\\song.wav", L"C:\\w\\song.wav"},
+        {"C:\\" + name, L"\\\\?\\C:\\" + wideName},
+        {"\\\\server\\share\\" + name, L"\\\\?\\UNC\\server\\share\\" + wideName},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.wide, WidePath(c.path)) << c.path;
+    }
+}
+
 TEST_F(ConverterRunWin32Test, ShiftJisNamesSplitOnlyAtRealSeparators) {
     const std::string name = kHyou + kSo;
     const PathParts parts = SplitPath("C:\\w\\" + name + ".wav");

@@ -15,9 +15,10 @@
 //                       "sleep-N" (writes part of its output file, then takes N ms),
 //                       "stubborn" (ignores SIGTERM, starts a child that ignores it too and
 //                       prints "child <pid>" to standard error, writes part of its output file,
-//                       and never ends; with FAKE_PIDS set, writes both pids to that file),
-//                       "leaves-helper" (obeys SIGTERM, but first starts a helper that ignores it
-//                       and writes the output file over and over; FAKE_PIDS as for "stubborn"),
+//                       and never ends; with FAKE_PIDS set, writes both pids to that file, whole,
+//                       once all that is done), "leaves-helper" (obeys SIGTERM, but first starts a
+//                       helper that ignores it and writes the output file over and over; FAKE_PIDS
+//                       as for "stubborn", once the helper ignores SIGTERM),
 //                       "session" (prints "leader" when it leads a session of its own, "no tty"
 //                       when it has no terminal, "defaults" when no signal is blocked or ignored)
 #include <fcntl.h>
@@ -66,6 +67,14 @@ void StartOutput(const std::string& output) {
     std::ofstream(output, std::ios::binary) << "partial";
 }
 
+// Tells the test its pids once it is ready to be stopped: the file appears whole, or not at all.
+void Announce(pid_t second) {
+    if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
+        std::ofstream(pids + ".new") << ::getpid() << " " << second << "\n";
+        ::rename((pids + ".new").c_str(), pids.c_str());
+    }
+}
+
 // Behaviour chosen by the input's name, for chains where each file fails its own way.
 int ByInput(const std::string& input, const std::string& output) {
     const std::string name = input.substr(input.rfind('/') + 1);
@@ -105,25 +114,31 @@ int ByInput(const std::string& input, const std::string& output) {
                                     (::open("/dev/tty", O_RDWR) < 0 ? "no tty\n" : "") +
                                     (defaults ? "defaults\n" : ""));
     } else if (starts("leaves-helper")) {
+        int ready[2];
+        if (::pipe(ready) != 0) {
+            return 1;
+        }
         const pid_t helper = ::fork();
         if (helper == 0) {
             ::signal(SIGTERM, SIG_IGN);
+            StartOutput(output);
+            ::close(ready[1]);
             for (;;) {
-                StartOutput(output);
                 ::usleep(20000);
+                StartOutput(output);
             }
         }
-        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
-            std::ofstream(pids) << ::getpid() << " " << helper << "\n";
+        ::close(ready[1]);
+        char ignored;
+        while (::read(ready[0], &ignored, 1) < 0) {  // end of file once the helper is set
         }
+        Announce(helper);
         for (;;) {
             ::pause();
         }
     } else if (starts("sleep-")) {
-        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
-            std::ofstream(pids) << ::getpid() << " 0\n";
-        }
         StartOutput(output);
+        Announce(0);
         ::usleep(static_cast<useconds_t>(std::stoi(name.substr(6))) * 1000);
         WriteAll(STDOUT_FILENO, "slept\n");
     } else if (starts("stubborn")) {
@@ -135,10 +150,8 @@ int ByInput(const std::string& input, const std::string& output) {
             }
         }
         WriteAll(STDERR_FILENO, "child " + std::to_string(child) + "\n");
-        if (const std::string pids = Env("FAKE_PIDS"); !pids.empty()) {
-            std::ofstream(pids) << ::getpid() << " " << child << "\n";
-        }
         StartOutput(output);
+        Announce(child);
         for (;;) {
             ::pause();
         }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -34,10 +35,11 @@ protected:
     std::unique_ptr<IRunningConversion> Start(const std::string& input, const std::string& output) {
         m_ended = false;
         return m_runner.Start(kFake, input, output,
-                              [this](CStatus status, std::string record, RunOutcome) {
+                              [this](CStatus status, std::string record, RunOutcome outcome) {
                                   m_ended = true;
                                   m_status = std::move(status);
                                   m_record = std::move(record);
+                                  m_outcome = outcome;
                               });
     }
 
@@ -51,6 +53,7 @@ protected:
     bool m_ended = false;
     CStatus m_status;
     std::string m_record;
+    RunOutcome m_outcome = RunOutcome::Stopped;
 };
 
 TEST_F(ProcessRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
@@ -61,12 +64,14 @@ TEST_F(ProcessRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
     EXPECT_EQ(
         "exit-3.wav -> exit-3.aac\r\nexiting\r\n変換プログラムが終了コード 3 で終了しました。\r\n",
         m_record);
+    EXPECT_EQ(RunOutcome::Failed, m_outcome);
 
     // A converter that cannot start is told the same way, a turn of the loop later.
     running = m_runner.Start("varlo-no-such-converter", "a.wav", "a.aac",
-                             [this](CStatus, std::string record, RunOutcome) {
+                             [this](CStatus, std::string record, RunOutcome outcome) {
                                  m_ended = true;
                                  m_record = std::move(record);
+                                 m_outcome = outcome;
                              });
     m_ended = false;
     EXPECT_FALSE(m_ended);
@@ -75,6 +80,7 @@ TEST_F(ProcessRunnerTest, EndsAreReportedFromTheLoopNeverFromStart) {
         "a.wav -> a.aac\r\nvarlo-no-such-converter: No such file or directory\r\n"
         "変換プログラムを起動できませんでした。\r\n",
         m_record);
+    EXPECT_EQ(RunOutcome::Failed, m_outcome) << "one that never ran converted nothing";
 }
 
 TEST_F(ProcessRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
@@ -104,15 +110,19 @@ TEST_F(ProcessRunnerTest, StopEndsAStubbornConverterAndAllItStarted) {
         << "no capture, no half-written output, and what was there before stays";
 }
 
-// The converter's and its helper's pids, once it has written them.
-std::pair<pid_t, pid_t> Pids(CWaitLoop& loop, const std::string& file) {
+// The converter's and its helper's pids, once it is ready and has written them. The loop does
+// not run meanwhile: a converter's end is seen only when the test lets the loop run.
+std::pair<pid_t, pid_t> Pids(const std::string& file) {
     pid_t converter = 0, helper = 0;
-    EXPECT_TRUE(loop.RunUntil([&] { return PathExists(file); }, 10s));
-    loop.RunUntil(
-        [&] {
-            return std::sscanf(test::ReadFile(file).c_str(), "%d %d", &converter, &helper) == 2;
-        },
-        10s);
+    for (int waited = 0; !PathExists(file) || std::sscanf(test::ReadFile(file).c_str(), "%d %d",
+                                                          &converter, &helper) != 2;
+         ++waited) {
+        if (waited == 10000) {
+            ADD_FAILURE() << "no pids in " << file;
+            return {};
+        }
+        ::usleep(1000);
+    }
     ::unlink(file.c_str());
     return {converter, helper};
 }
@@ -124,7 +134,7 @@ TEST_F(ProcessRunnerTest, AStopReachesWhatTheConverterLeftAndRemovesTheOutputAft
         SCOPED_TRACE(now ? "StopNow" : "Stop");
         const std::string input = now ? "stubborn.wav" : "leaves-helper.wav";
         auto running = Start(input, "out.aac");
-        const auto [converter, helper] = Pids(m_loop, pids);
+        const auto [converter, helper] = Pids(pids);
         now ? running->StopNow() : running->Stop();
         ASSERT_TRUE(now ? m_ended : RunUntilEnded());
         EXPECT_TRUE(test::GoneSoon(converter));
@@ -139,19 +149,20 @@ TEST_F(ProcessRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlone)
     const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
     auto running = Start("sleep-0.wav", "done.aac");
-    const pid_t converter = Pids(m_loop, pids).first;
-    while (!test::Gone(converter)) {  // it has ended; the loop has not seen it yet
+    const pid_t converter = Pids(pids).first;
+    while (!test::Gone(converter)) {  // it has ended; the loop has not run since it started
         ::usleep(1000);
     }
     running->Stop();
     ASSERT_TRUE(RunUntilEnded());
     EXPECT_EQ("sleep-0.wav -> done.aac\r\nslept\r\n", m_record);
+    EXPECT_EQ(RunOutcome::Succeeded, m_outcome);
     EXPECT_EQ("partial", test::ReadFile("done.aac"));
 
     // An output that is a link, dangling or not, is the user's: a stop never deletes it.
     ::symlink("target.aac", "link.aac");
     running = Start("stubborn.wav", "link.aac");
-    Pids(m_loop, pids);
+    Pids(pids);
     running->Stop();
     ASSERT_TRUE(RunUntilEnded());
     EXPECT_EQ(NameKind::Link, KindOfName("link.aac"));
@@ -168,7 +179,7 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
             CProcessRunner runner(loop);
             auto running = runner.Start(kFake, "stubborn.wav", "theirs.aac",
                                         [](CStatus, std::string, RunOutcome) {});
-            const auto [converter, helper] = Pids(loop, pids);
+            const auto [converter, helper] = Pids(pids);
             test::WriteFile(seen, std::to_string(converter) + " " + std::to_string(helper));
             killed ? (void)::raise(SIGKILL) : std::exit(1);  // as when the X server goes
         };
@@ -177,10 +188,11 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
                           : testing::ExitedWithCode(1)(status);
         };
         EXPECT_EXIT(program(), ended, "");
-        const auto [converter, helper] = Pids(m_loop, seen);
+        const auto [converter, helper] = Pids(seen);
         EXPECT_TRUE(test::GoneSoon(converter)) << "the converter dies with the program";
         if (killed) {
             ::kill(helper, SIGKILL);  // what it started is beyond the program's reach
+            EXPECT_TRUE(test::GoneSoon(helper)) << "it held the captures open";
         } else {
             EXPECT_TRUE(test::GoneSoon(helper));
             EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
@@ -198,10 +210,15 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
 }
 
 TEST_F(ProcessRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {
+    const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
     test::WriteFile("sleep-60000.aac", "older");
     auto running = Start("sleep-60000.wav", "sleep-60000.aac");
-    ASSERT_TRUE(
-        m_loop.RunUntil([] { return test::ReadFile("sleep-60000.aac") == "partial"; }, 10s));
+    // Even one that is itself stopped (SIGSTOP) ends at once.
+    const pid_t converter = Pids(pids).first;
+    ::kill(converter, SIGSTOP);
+    siginfo_t info;
+    ASSERT_EQ(0, ::waitid(P_PID, static_cast<id_t>(converter), &info, WSTOPPED | WNOWAIT));
     const auto asked = std::chrono::steady_clock::now();
     running->Stop();
     ASSERT_TRUE(RunUntilEnded());

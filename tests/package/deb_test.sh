@@ -32,10 +32,17 @@ warnings=$(gzip -dc "$work/root/usr/share/man/man1/varloGui.1.gz" | groff -k -ma
 [ -z "$warnings" ] || { echo "varloGui.1: $warnings"; exit 1; }
 
 # The packaged program starts, and a SIGTERM closes it the normal way, saving its settings.
+# It is up, its handlers set, once it has converted its argument (touch makes the output).
 export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
-"$work/root/usr/bin/varloGui" &
+mkdir -p "$work/config/varloGui" "$work/run"
+printf '[varloGui]\nExecFile=touch\nAutoExec=1\n' >"$work/config/varloGui/profile.ini"
+(cd "$work/run" && exec "$work/root/usr/bin/varloGui" song.wav) &
 pid=$!
-sleep 1
+until [ -e "$work/run/song.aac" ]; do
+    kill -0 $pid 2>/dev/null || { echo "varloGui ended before it converted"; exit 1; }
+    sleep 0.1
+done
+printf '[varloGui]\nExecFile=touch\nAutoExec=0\n' >"$work/config/varloGui/profile.ini"
 kill -TERM $pid
 ( sleep 10; kill -KILL $pid 2>/dev/null ) &
 watchdog=$!
@@ -43,5 +50,5 @@ status=0
 wait $pid || status=$?
 kill $watchdog 2>/dev/null || true
 [ $status -eq 0 ] || { echo "varloGui ended with status $status after SIGTERM"; exit 1; }
-grep -qx 'AutoExec=0' "$work/config/varloGui/profile.ini"
+grep -qx 'AutoExec=1' "$work/config/varloGui/profile.ini"
 echo "package ok: $(basename "$deb")"

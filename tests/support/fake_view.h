@@ -64,8 +64,8 @@ public:
     }
     void CloseWindow() override { closed = true; }
     bool IsActive() override { return active; }
-    void NotifyBatchEnded(const std::string& summary, bool) override {
-        notifications.push_back(summary);
+    void NotifyBatchEnded(const std::string& summary, bool failures) override {
+        notifications.push_back(summary + (failures ? " (failures)" : ""));
     }
 
     // The calls since the last look.

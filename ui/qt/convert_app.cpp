@@ -1,7 +1,6 @@
 #include "convert_app.h"
 
 #include <QLocale>
-#include <QSessionManager>
 
 #include "convert_dialog.h"
 #include "file_chooser.h"
@@ -19,10 +18,12 @@ CConvertApp::CConvertApp(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("varloGui"));
     QApplication::setDesktopFileName(QStringLiteral("varloGui"));
     QApplication::setWindowIcon(ApplicationIcon());
-    // Japanese for a Japanese user, English for everyone else: the first of the user's languages
-    // (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) decides.
-    SetLanguage(LanguageOfTag(QLocale::system().uiLanguages().value(0).toStdString()));
+    SetLanguage(DesktopLanguage());
     InstallQtTranslation(m_qtTexts, CurrentLanguage());
+}
+
+Language DesktopLanguage() {
+    return LanguageOfTag(QLocale::system().uiLanguages().value(0).toStdString());
 }
 
 int CConvertApp::Run() {
@@ -33,9 +34,6 @@ int CConvertApp::Run() {
 
     CQuitSignals quit;
     QObject::connect(&quit, &CQuitSignals::QuitRequested, &dialog, &CConvertDialog::Quit);
-    // The desktop session is ending: there is no time to wait for converters to stop.
-    QObject::connect(&m_app, &QGuiApplication::commitDataRequest, &dialog,
-                     [&dialog](QSessionManager&) { dialog.EndSession(); });
 
     dialog.exec();  // how it ended does not matter
     return 0;

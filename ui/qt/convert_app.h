@@ -6,7 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
+
 namespace varlo {
+
+// Japanese for a Japanese user, English for everyone else: the first of the languages the
+// desktop names (LANGUAGE, LC_ALL, LC_MESSAGES, LANG, as Qt reads them) decides.
+Language DesktopLanguage();
 
 class CConvertApp {
 public:

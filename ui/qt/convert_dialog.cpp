@@ -74,6 +74,8 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
           QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
           box.exec();
       }) {
+    // The desktop session is ending: there is no time to wait for converters to stop.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
     setWindowTitle(ToQString(TextId::MainCaption));
     setWindowIcon(m_icon);
     setFont(DialogFont());

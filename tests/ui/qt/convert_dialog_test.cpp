@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QTest>
 #include <QTimer>
 
@@ -265,6 +266,11 @@ TEST_F(ConvertDialogTest, EveryWayOutSavesTheSettingsOnce) {
         m_dialog.reset();
         EXPECT_EQ("[varloGui]\nExecFile=conv\n", test::ReadFile(m_store.Path()));
     }
+    // A window destroyed without being closed (its owner went away) saves too.
+    Open();
+    Control<QCheckBox>(IDC_AUTO)->setChecked(true);
+    m_dialog.reset();
+    EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec);
 }
 
 TEST_F(ConvertDialogTest, DropsOverAnyControlQueueEveryLocalFileWhole) {
@@ -370,7 +376,9 @@ TEST_F(ConvertDialogTest, TheSessionsEndEndsConversionsAndSavesBeforeItReturns) 
     m_runner.answer = nullptr;
     Drop("file:///w/a.wav\n", Over(IDOK));
     WriteAutoExec(m_store, "varloGui", 0);
-    m_dialog->EndSession();
+    QSessionManager* session = qApp->findChild<QSessionManager*>();  // as at logout
+    ASSERT_NE(nullptr, session);
+    emit qApp->commitDataRequest(*session);
     EXPECT_EQ(1, ReadSettings(m_store, "varloGui").autoExec);
     EXPECT_FALSE(m_dialog->Controller().Busy());
     EXPECT_FALSE(m_dialog->isVisible());

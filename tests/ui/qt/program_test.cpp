@@ -17,6 +17,7 @@
 #include "process_gone.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
+#include "ui/qt/convert_app.h"
 #include "ui/qt/convert_dialog.h"
 #include "ui/qt/quit_signals.h"
 
@@ -88,6 +89,30 @@ TEST(Program, QuitSignalsAskTheWindowToClose) {
         ::raise(signal);
         EXPECT_TRUE(QTest::qWaitFor([&] { return asked.count() == 1; }, 5000)) << signal;
     }
+    // Once the window has gone, they end the process as they would have.
+    EXPECT_EXIT(::raise(SIGTERM), testing::KilledBySignal(SIGTERM), "");
+}
+
+TEST(Program, SpeaksTheFirstLanguageTheDesktopNames) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process reads the environment
+    const char* lang = std::getenv("LANG");
+    const std::string before = lang != nullptr ? lang : "C.UTF-8";
+    const struct {
+        const char* language;
+        const char* lang;
+        Language expected;
+    } cases[] = {{"en", "ja_JP.UTF-8", Language::English},
+                 {"ja", "en_US.UTF-8", Language::Japanese}};
+    for (const auto& c : cases) {
+        ::setenv("LANGUAGE", c.language, 1);
+        ::setenv("LANG", c.lang, 1);
+        EXPECT_EXIT(::_exit(DesktopLanguage() == c.expected ? 0 : 1), testing::ExitedWithCode(0),
+                    "")
+            << c.language;
+    }
+    ::unsetenv("LANGUAGE");
+    ::setenv("LANG", before.c_str(), 1);
+    GTEST_FLAG_SET(death_test_style, "fast");
 }
 
 // Waits for the child to end, at most `seconds`; its wait status, or -1.

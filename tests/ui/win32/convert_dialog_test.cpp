@@ -430,18 +430,22 @@ TEST_F(Win32DialogTest, DroppedNamesOfEveryScriptConvertTheirOwnFile) {
     const std::string folder = test::MakeFolderOfEveryScript(m_folder.Path());
     WriteExecFile(m_store, "varloGui", TEST_CONVERTER_PATH);
     SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", "1");
+    // What the converter prints in UTF-8 stays as it is.
+    test::WriteFile(m_folder.Path() + "\\printed", "ソース エラー\n");
+    SetEnvironmentVariableA("FAKE_STDOUT_FILE", (m_folder.Path() + "\\printed").c_str());
     Open({}, /*autoExec=*/1, /*realRunner=*/true);
 
     Strings dropped;
     std::string log;
     for (const std::string& name : test::kNamesOfEveryScript) {
         dropped.push_back(folder + "\\" + name + ".wav");
-        log += name + ".wav -> " + name + ".aac\r\n";
+        log += name + ".wav -> " + name + ".aac\r\nソース エラー\r\n";
     }
     Drop(dropped);
     ASSERT_TRUE(
         test::PumpUntil(m_dialog->Handle(), [&] { return !m_dialog->Controller().Busy(); }));
     SetEnvironmentVariableA("FAKE_WRITE_OUTPUT", nullptr);
+    SetEnvironmentVariableA("FAKE_STDOUT_FILE", nullptr);
     for (const std::string& input : dropped) {
         const std::string output = input.substr(0, input.size() - 4) + ".aac";
         EXPECT_EQ("converted from " + input, test::ReadNamed(output)) << output;
