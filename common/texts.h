@@ -60,6 +60,7 @@ enum class TextId {
     ExitedWith,     // %1: the exit code
     EndedBySignal,  // %1: the signal
     EndUnknown,
+    OutputNotShown,      // %1: megabytes left out of a long record
     NameRefusedByBatch,  // after the name
     End,                 // not a text: every id lies before it
 };
