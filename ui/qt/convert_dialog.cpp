@@ -58,7 +58,7 @@ QWidget* NewControl(const ControlEntry& entry, QWidget* parent) {
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                                IConversionRunner* runner, QWidget* parent)
     : QDialog(parent, kMainWindowFlags),
-      m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
+      m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner, &m_loop),
       m_icon(ApplicationIcon()),
       m_chooser(chooser),
       m_messageBox([](QWidget* owner, const QString& caption, const QString& text) {
