@@ -79,6 +79,10 @@ std::size_t SliceEnd(std::string_view text, std::size_t from, std::size_t most) 
     while (end > from + 1 && ContinuesCharacter(text[end])) {
         --end;
     }
+    // A line end is one, also for a window that takes each slice on its own.
+    if (end > from + 1 && text[end - 1] == '\r' && text[end] == '\n') {
+        --end;
+    }
     return end;
 }
 

@@ -53,8 +53,8 @@ private:
 };
 
 // Where the slice of `text` that begins at `from` ends, for a window that takes a long record a
-// slice at a time: after the last line end within `most` bytes, or between two characters when
-// there is none; the end of the text when it is nearer.
+// slice at a time: after the last line end within `most` bytes, or between two characters (and
+// never inside a CR LF) when there is none; the end of the text when it is nearer.
 std::size_t SliceEnd(std::string_view text, std::size_t from, std::size_t most);
 
 // Reads a capture as text, in chunks of any size, and appends each of its lines to a record,
