@@ -181,6 +181,7 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
         EXPECT_TRUE(test::GoneSoon(converter)) << "the converter dies with the program";
         if (killed) {
             ::kill(helper, SIGKILL);  // what it started is beyond the program's reach
+            EXPECT_TRUE(test::GoneSoon(helper)) << "until then it holds the captures";
         } else {
             EXPECT_TRUE(test::GoneSoon(helper));
             EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
