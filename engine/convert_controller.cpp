@@ -17,10 +17,8 @@ namespace varlo {
 namespace {
 // The section of a program whose own path has no base name.
 constexpr char kFallbackSection[] = "varloGui";
-// A log control takes a slice in a few milliseconds; a turn of slices leaves the window's events
-// no more than this to wait (a window whose loop comes back only after a timer's 10 ms still
-// spends most of its time on the record).
-constexpr std::size_t kSliceBytes = 16 * 1024;
+// A turn of slices leaves the window's events no more than this to wait (a window whose loop
+// comes back only after a timer's 10 ms still spends most of its time on the record).
 constexpr std::chrono::milliseconds kSliceTurn{16};
 }  // namespace
 
@@ -398,7 +396,7 @@ void CConvertController::Pump() {
 bool CConvertController::AppendSlices(const std::string& record) {
     const auto turnEnds = std::chrono::steady_clock::now() + kSliceTurn;
     while (m_appended < record.size()) {
-        const std::size_t end = SliceEnd(record, m_appended, kSliceBytes);
+        const std::size_t end = SliceEnd(record, m_appended, m_view.LogSliceBytes());
         m_view.AppendLog(record.substr(m_appended, end - m_appended));
         m_appended = end;
         if (m_appended < record.size() && m_loop != nullptr &&

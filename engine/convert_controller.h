@@ -33,6 +33,9 @@ public:
     virtual void MoveCaretToEnd(ConvertField field) = 0;
     // Adds text at the end of the log, puts the caret after it and scrolls to it.
     virtual void AppendLog(const std::string& text) = 0;
+    // How much of a long record the log takes in one AppendLog: a slice takes it a few
+    // milliseconds.
+    virtual std::size_t LogSliceBytes() { return 16 * 1024; }
     // The auto-convert box: 0 clear, non-zero checked.
     virtual int GetAutoState() = 0;
     virtual void SetAutoState(int value) = 0;

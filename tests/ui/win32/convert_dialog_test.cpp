@@ -571,7 +571,7 @@ TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
 TEST_F(Win32DialogTest, ALongRecordGoesInBySlicesWhileTheWindowAnswers) {
     Open({}, /*autoExec=*/1);
     std::string big = "big.wav -> big.aac\r\n";
-    while (big.size() < 1024 * 1024) {
+    while (big.size() < 4 * 1024 * 1024) {
         big += std::string(98, 'x') + "\r\n";
     }
     static int turns;  // a timer's callback has no other way in
