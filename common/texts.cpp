@@ -69,6 +69,8 @@ constexpr Entry kTexts[] = {
      "The converter was ended by signal %1."},
     {TextId::EndUnknown, "変換プログラムの終了状態を取得できませんでした。",
      "How the converter ended is not known."},
+    {TextId::OutputNotShown, "… 変換プログラムの出力のうち %1 MB を表示していません …",
+     "... %1 MB of converter output not shown ..."},
     {TextId::NameRefusedByBatch, ": % や \" を含む名前はバッチファイルに渡せません",
      ": a name holding % or \" cannot be given to a batch file"},
     {TextId::BrowseInputName, "入力ファイルを参照", "Browse for the input"},

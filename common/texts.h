@@ -60,6 +60,7 @@ enum class TextId {
     ExitedWith,     // %1: the exit code
     EndedBySignal,  // %1: the signal
     EndUnknown,
+    OutputNotShown,      // %1: megabytes left out of a long record
     NameRefusedByBatch,  // after the name
     // What a screen reader calls the three browse buttons, whose visible texts are the same.
     BrowseInputName,

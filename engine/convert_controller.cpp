@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "arguments.h"
+#include "capture_lines.h"
 #include "common/system_text.h"
 #include "output_path.h"
 #include "path_parts.h"
@@ -16,11 +17,14 @@ namespace varlo {
 namespace {
 // The section of a program whose own path has no base name.
 constexpr char kFallbackSection[] = "varloGui";
+// A turn of slices leaves the window's events no more than this to wait (a window whose loop
+// comes back only after a timer's 10 ms still spends most of its time on the record).
+constexpr std::chrono::milliseconds kSliceTurn{16};
 }  // namespace
 
 CConvertController::CConvertController(IConvertView& view, CProfileStore& profile,
-                                       IConversionRunner& runner)
-    : m_view(view), m_profile(profile), m_runner(runner) {}
+                                       IConversionRunner& runner, IEventLoop* loop)
+    : m_view(view), m_profile(profile), m_runner(runner), m_loop(loop) {}
 
 // Conversions still running end with their controller, and leave nothing half-written behind.
 CConvertController::~CConvertController() = default;
@@ -338,10 +342,28 @@ void CConvertController::LoadFromQueue() {
 }
 
 void CConvertController::Pump() {
-    while (std::optional<CScheduler::Finished> due = m_schedule.TakeDue()) {
-        if (due->status.Ok()) {
-            m_view.AppendLog(due->record);
-        } else {
+    for (;;) {
+        // A record still going in holds back the next.
+        if (const std::string* record = m_schedule.DueRecord()) {
+            bool whole = false;
+            try {
+                whole = AppendSlices(*record);
+            } catch (...) {
+                // A log that cannot take it loses the record, as one that was never read.
+                m_appended = 0;
+                m_schedule.TakeDue();
+                throw;
+            }
+            if (!whole) {
+                break;
+            }
+            m_appended = 0;
+        }
+        std::optional<CScheduler::Finished> due = m_schedule.TakeDue();
+        if (!due) {
+            break;
+        }
+        if (!due->status.Ok()) {
             // The conversion is abandoned: no record, and the chain stops at this file.
             m_schedule.SetChaining(false);
             Report(due->status);
@@ -379,6 +401,22 @@ void CConvertController::Pump() {
             LoadFromQueue();
         }
     }
+}
+
+bool CConvertController::AppendSlices(const std::string& record) {
+    const auto turnEnds = std::chrono::steady_clock::now() + kSliceTurn;
+    while (m_appended < record.size()) {
+        const std::size_t end = SliceEnd(record, m_appended, m_view.LogSliceBytes());
+        m_view.AppendLog(record.substr(m_appended, end - m_appended));
+        m_appended = end;
+        if (m_appended < record.size() && m_loop != nullptr &&
+            std::chrono::steady_clock::now() >= turnEnds) {
+            m_nextSlices =
+                m_loop->After(std::chrono::milliseconds(0), [this] { Operation([] {}); });
+            return false;
+        }
+    }
+    return true;
 }
 
 void CConvertController::Settle() {

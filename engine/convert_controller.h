@@ -33,6 +33,9 @@ public:
     virtual void MoveCaretToEnd(ConvertField field) = 0;
     // Adds text at the end of the log, puts the caret after it and scrolls to it.
     virtual void AppendLog(const std::string& text) = 0;
+    // How much of a long record the log takes in one AppendLog: a slice takes it a few
+    // milliseconds.
+    virtual std::size_t LogSliceBytes() { return 16 * 1024; }
     // The auto-convert box: 0 clear, non-zero checked.
     virtual int GetAutoState() = 0;
     virtual void SetAutoState(int value) = 0;
@@ -68,7 +71,10 @@ public:
 // through the view.
 class CConvertController {
 public:
-    CConvertController(IConvertView& view, CProfileStore& profile, IConversionRunner& runner);
+    // With a loop, a long record goes into the log a slice at a time, the window's events
+    // handled between them; without one, at once.
+    CConvertController(IConvertView& view, CProfileStore& profile, IConversionRunner& runner,
+                       IEventLoop* loop = nullptr);
     ~CConvertController();
     CConvertController(const CConvertController&) = delete;
     CConvertController& operator=(const CConvertController&) = delete;
@@ -134,6 +140,9 @@ private:
     // Appends the records that are due, starts the conversions that are due, and tells the window
     // where things stand. A loop: a queue of any length runs in constant stack.
     void Pump();
+    // Appends the due record from where it stands, slice by slice, until it is in or this turn's
+    // time is up; the rest follows after the window's next events. True once it is all in.
+    bool AppendSlices(const std::string& record);
     // Tells the window where things stand, and closes it when a close was waiting for the stop.
     void Settle();
     void Report(const CStatus& status);
@@ -163,6 +172,9 @@ private:
     IConvertView& m_view;
     CProfileStore& m_profile;
     IConversionRunner& m_runner;
+    IEventLoop* m_loop;
+    std::size_t m_appended = 0;  // of the due record
+    std::unique_ptr<IEventLoop::IWatch> m_nextSlices;
     std::optional<std::vector<std::string>> m_arguments;
 
     CScheduler m_schedule;  // the queue, the conversions under way, the batch

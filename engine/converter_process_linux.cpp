@@ -1,4 +1,5 @@
 #include <errno.h>
+#include <sched.h>
 #include <signal.h>
 #include <string.h>
 #include <sys/prctl.h>
@@ -6,6 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <string>
 
 #include "converter_process.h"
@@ -38,6 +40,14 @@ int CloseDescriptorsFrom(int first, int keep) {
         }
     }
     return 0;
+}
+
+pid_t StartChild(int (*child)(void*), void* argument) {
+    // The child runs on a stack of its own until exec; starts take turns on this one.
+    static std::mutex turn;
+    alignas(64) static char stack[256 * 1024];
+    const std::lock_guard<std::mutex> lock(turn);
+    return ::clone(child, stack + sizeof stack, CLONE_VM | CLONE_VFORK | SIGCHLD, argument);
 }
 
 NativeHandle OpenEndHandle(pid_t pid) {

@@ -78,7 +78,7 @@ int AboveStandardStreams(int fd) {
     return moved;
 }
 
-// What the child needs, all of it made before the fork: after it only system calls are safe.
+// What the child needs, all of it made before it starts: it may only make system calls.
 struct ChildPlan {
     std::vector<std::string> candidates;
     std::vector<char*> argv;
@@ -88,25 +88,28 @@ struct ChildPlan {
     pid_t parent;
 };
 
-[[noreturn]] void ChildFails(int report, int error) {
+int ChildFails(int report, int error) {
     ssize_t written;
     do {
         written = ::write(report, &error, sizeof error);
     } while (written < 0 && errno == EINTR);
-    ::_exit(127);
+    return 127;
 }
 
-[[noreturn]] void RunChild(const ChildPlan& plan) {
+// The child, in the program's memory until exec: it changes nothing there, and returns its exit
+// status when it cannot run the converter.
+int RunChild(void* argument) {
+    const ChildPlan& plan = *static_cast<const ChildPlan*>(argument);
     // A session of its own: no controlling terminal (a converter that opens /dev/tty fails
     // instead of being stopped by the terminal), and one process group for a stop to reach.
     if (::setsid() < 0) {
-        ChildFails(plan.report, errno);
+        return ChildFails(plan.report, errno);
     }
     if (int error = DieWithParent(); error != 0) {
-        ChildFails(plan.report, error);
+        return ChildFails(plan.report, error);
     }
     if (::getppid() != plan.parent) {
-        ::_exit(127);  // the program ended before the request took hold
+        return 127;  // the program ended before the request took hold
     }
     // Every signal at its default action and none blocked, whatever the program did with them.
     struct sigaction byDefault = {};
@@ -122,10 +125,10 @@ struct ChildPlan {
     if (::dup2(plan.nullInput, STDIN_FILENO) < 0 ||
         ::dup2(static_cast<int>(plan.captures.output), STDOUT_FILENO) < 0 ||
         ::dup2(static_cast<int>(plan.captures.error), STDERR_FILENO) < 0) {
-        ChildFails(plan.report, errno);
+        return ChildFails(plan.report, errno);
     }
     if (int error = CloseDescriptorsFrom(STDERR_FILENO + 1, plan.report); error != 0) {
-        ChildFails(plan.report, error);
+        return ChildFails(plan.report, error);
     }
     int error = ENOENT;
     bool denied = false;
@@ -138,12 +141,13 @@ struct ChildPlan {
             break;
         }
     }
-    ChildFails(plan.report, denied && error == ENOENT ? EACCES : error);
+    return ChildFails(plan.report, denied && error == ENOENT ? EACCES : error);
 }
 
 // Starts the program with the captures as its standard output and error, in a session of its
-// own, killed when the program ends. posix_spawn cannot ask for the last, so this forks and
-// execs itself. Returns 0 and the child's pid, or the error that kept it from starting.
+// own, killed when the program ends. posix_spawn cannot ask for the last, so this starts the child
+// itself, as posix_spawn does. Returns 0 and the child's pid, or the error that kept it from
+// starting.
 int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& pid) {
     // An argument cannot carry a NUL byte through exec: it would arrive cut short and could name
     // another file than the one given. Refuse instead.
@@ -187,10 +191,7 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
     sigset_t all, before;
     sigfillset(&all);
     ::pthread_sigmask(SIG_SETMASK, &all, &before);
-    pid = ::fork();
-    if (pid == 0) {
-        RunChild(plan);
-    }
+    pid = StartChild(&RunChild, &plan);
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (pid < 0) {

@@ -59,22 +59,29 @@ void EndLiveRuns() {
     }
 }
 
-// Appends the capture's lines to the record, then deletes it. On a read error the capture stays
-// on disk.
-CStatus TakeCapture(CCaptureFile& capture, std::string& record) {
+// Appends the capture's lines to the printed text, then deletes it. On a read error the capture
+// stays on disk.
+CStatus TakeCapture(CCaptureFile& capture, std::string& record, CPrintedText& text) {
     if (!capture.IsOpen()) {
         return {};
     }
-    // Room for the whole capture and a CR for every 32 bytes of it, so that a converter that
-    // prints a lot does not make the record copy itself over and over while it grows.
-    const std::size_t size = capture.Size();
+    // Room for what is kept and a CR for every 32 bytes of it, so that a converter that prints a
+    // lot does not make the record copy itself over and over while it grows.
+    const std::size_t size = std::min(capture.Size(), 3 * kKeepEnd);
     record.reserve(record.size() + size + size / 32 + 2);
-    CCaptureLineReader reader(record);
+    CCaptureLineReader reader(text);
     CStatus status = capture.ReadInto(reader);
     if (status.Ok()) {
         capture.Remove();
     }
     return status;
+}
+
+// The line that stands for what a record leaves out: "… 31.4 MB of converter output not shown …".
+std::string OmittedLine(std::size_t bytes) {
+    char megabytes[32];
+    std::snprintf(megabytes, sizeof megabytes, "%.1f", static_cast<double>(bytes) / 1e6);
+    return NativeText(TextId::OutputNotShown, {megabytes}) + "\r\n";
 }
 
 std::string FileName(std::string_view path) {
@@ -203,13 +210,23 @@ CStatus CConverterRun::Finish(std::string& record) {
         return {};
     }
     const std::size_t printed = record.size();
-    if (CStatus status = TakeCapture(m_errorCapture, record); !status.Ok()) {
+    CPrintedText text(record);
+    if (CStatus status = TakeCapture(m_errorCapture, record, text); !status.Ok()) {
         return status;
     }
-    if (CStatus status = TakeCapture(m_outputCapture, record); !status.Ok()) {
+    if (CStatus status = TakeCapture(m_outputCapture, record, text); !status.Ok()) {
         return status;
     }
-    ConvertConsoleText(record, printed);
+    if (const std::optional<CPrintedText::Gap> gap = text.Finish()) {
+        // The line about the gap is the program's own: only the printed parts are console text.
+        std::string last = record.substr(gap->at);
+        record.resize(gap->at);
+        ConvertConsoleText(record, printed);
+        ConvertConsoleText(last, 0);
+        record += (gap->midLine ? "\r\n" : "") + OmittedLine(gap->omitted) + last;
+    } else {
+        ConvertConsoleText(record, printed);
+    }
     // A stopped conversion leaves no half-written output behind; what was there before stays,
     // and a link is never taken for the converter's file.
     if (m_stopped && !m_outputExisted && KindOfName(m_output) == NameKind::Other) {

@@ -56,6 +56,13 @@ std::optional<CScheduler::Finished> CScheduler::TakeDue() {
     return Finished{std::move(due.status), std::move(due.record)};
 }
 
+const std::string* CScheduler::DueRecord() const {
+    if (m_underway.empty() || !m_underway.front().ended || !m_underway.front().status.Ok()) {
+        return nullptr;
+    }
+    return &m_underway.front().record;
+}
+
 std::size_t CScheduler::Running() const {
     return static_cast<std::size_t>(std::count_if(m_underway.begin(), m_underway.end(),
                                                   [](const Underway& c) { return !c.ended; }));

@@ -60,6 +60,9 @@ public:
     // The first conversion begun and not yet taken, once it has ended: records go to the log in
     // queue order, one that ends early waits for those before it.
     std::optional<Finished> TakeDue();
+    // The record of the first conversion begun, once it has ended well: what TakeDue will give.
+    // Null when there is none.
+    const std::string* DueRecord() const;
 
     // Begun and not ended.
     std::size_t Running() const;

@@ -71,5 +71,22 @@ TEST(CaptureLineReader, StopsTakingBytesAtEndOfFileMark) {
     EXPECT_EQ("a\r\nb\r\n", record);
 }
 
+TEST(SliceEnd, CutsAfterALineEndOrBetweenCharacters) {
+    const struct {
+        std::string text;
+        std::size_t from, most, end;
+    } cases[] = {
+        {"ab\r\ncd\r\nef", 0, 9, 8},   // after the last line end within reach
+        {"ab\r\ncd\r\nef", 4, 9, 10},  // the rest is within reach
+        {"abcdef", 0, 4, 4},
+        {"abc\r\n", 0, 4, 3},  // never between CR and LF           // no line end: cut anyway
+        {"a日本", 0, 5, 4},    // never inside a character
+        {"ab\r\n日本語", 4, 5, 7},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.end, SliceEnd(c.text, c.from, c.most)) << c.text << " from " << c.from;
+    }
+}
+
 }  // namespace
 }  // namespace varlo

@@ -12,6 +12,7 @@
 
 #include "engine/capture_file.h"
 #include "engine/path_parts.h"
+#include "language.h"
 #include "run_record.h"
 #include "temp_folder.h"
 
@@ -174,6 +175,42 @@ TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
         ::unsetenv(b.variable);
         EXPECT_EQ(0u, record.find("a -> b\r\nerr\r\n" + std::string(99, 'x') + "\r\n"));
         EXPECT_EQ(Names{}, m_folder.Names());
+    }
+}
+
+// Printed lines of 1,000 bytes (1,001 in the record), numbered from `first` to before `last`.
+std::string NumberedLines(int first, int last, const char* end) {
+    std::string lines;
+    for (int n = first; n < last; ++n) {
+        lines += std::to_string(1000000 + n) + std::string(992, 'x') + end;
+    }
+    return lines;
+}
+
+TEST_F(ConverterRunTest, LongOutputKeepsItsFirstAndLastFourMebibytesCutAtLineEnds) {
+    test::CRestoreLanguage restore;
+    // "E" CR LF, then lines 0 to 20970: 20,991,974 bytes in the record. The first part ends with
+    // line 4189, the last 4 MiB begin inside line 16780, so the next one starts them.
+    Prints(NumberedLines(0, 20971, "\n"), "E\n");
+    const std::string first = "a -> b\r\nE\r\n" + NumberedLines(0, 4190, "\r\n");
+    const std::string last = NumberedLines(16781, 20971, "\r\n");
+    SetLanguage(Language::English);
+    EXPECT_EQ(first + "... 12.6 MB of converter output not shown ...\r\n" + last,
+              test::RecordOf(kFake, "a", "b"));
+    SetLanguage(Language::Japanese);
+    EXPECT_EQ(first + "… 変換プログラムの出力のうち 12.6 MB を表示していません …\r\n" + last,
+              test::RecordOf(kFake, "a", "b"));
+    EXPECT_EQ(Names{}, m_folder.Names());
+}
+
+TEST_F(ConverterRunTest, OutputOfEightMebibytesIsKeptWhole) {
+    // "E" CR LF, 8,380 lines, and a last one that makes exactly 8 MiB, or one byte more.
+    for (const std::size_t lastLine : {std::size_t{223}, std::size_t{224}}) {
+        Prints(NumberedLines(0, 8380, "\n") + std::string(lastLine, 'y') + "\n", "E\n");
+        const std::string record = test::RecordOf(kFake, "a", "b");
+        const bool whole = record == "a -> b\r\nE\r\n" + NumberedLines(0, 8380, "\r\n") +
+                                         std::string(lastLine, 'y') + "\r\n";
+        EXPECT_EQ(lastLine == 223, whole) << "printed " << record.size() - 8 << " bytes";
     }
 }
 

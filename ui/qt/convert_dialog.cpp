@@ -66,7 +66,7 @@ bool PlatformTellsPlace() {
 CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                                IConversionRunner* runner, QWidget* parent)
     : QDialog(parent, kMainWindowFlags),
-      m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner),
+      m_controller(*this, profile, runner != nullptr ? *runner : m_processRunner, &m_loop),
       m_icon(ApplicationIcon()),
       m_profile(profile),
       m_chooser(chooser),

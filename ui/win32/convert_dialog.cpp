@@ -78,7 +78,7 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
                                IConversionRunner* runner)
     : m_profile(profile),
       m_ownRunner(m_loop),
-      m_controller(*this, profile, runner != nullptr ? *runner : m_ownRunner),
+      m_controller(*this, profile, runner != nullptr ? *runner : m_ownRunner, &m_loop),
       m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ICON))),
       m_chooser(chooser),
       m_messageBox(

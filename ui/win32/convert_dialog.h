@@ -63,6 +63,9 @@ public:
     void SetText(ConvertField field, const std::string& text) override;
     void MoveCaretToEnd(ConvertField field) override;
     void AppendLog(const std::string& text) override;
+    // The edit control's cost is mostly per call, not per byte (under Wine about 25 ms a call,
+    // whether it takes 16 or 64 KiB): larger slices bring a record in four times sooner.
+    std::size_t LogSliceBytes() override { return 64 * 1024; }
     int GetAutoState() override;
     void SetAutoState(int value) override;
     void SetCaption(const std::string& text) override;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include "drop.h"
+#include "engine/capture_lines.h"
 #include "engine/path_parts.h"
 #include "fake_runner.h"
 #include "language.h"
@@ -462,6 +464,33 @@ TEST_F(ConvertDialogTest, LogShowsItsEndAfterEveryRecord) {
     m_dialog->AppendLog("a -> b\r\n");
     m_dialog->AppendLog("c -> d\r\nline\r\n\r\n");
     EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", m_dialog->GetText(ConvertField::Log));
+}
+
+TEST_F(ConvertDialogTest, ALongRecordGoesInBySlicesWhileTheWindowAnswers) {
+    Open({}, /*autoExec=*/1);
+    std::string big = "big.wav -> big.aac\r\n";  // as long as a record gets
+    while (big.size() < kKeepWhole) {
+        big += std::string(98, 'x') + "\r\n";
+    }
+    m_runner.answer = [&](const test::CFakeRunner::Started& run, std::string& record) {
+        record = run.input == "/w/big.wav" ? big : "rec " + run.input + "\r\n";
+        return CStatus();
+    };
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    ticker.start(0);
+    Drop("file:///w/big.wav\nfile:///w/small.wav\n", Over(IDOK));
+    EXPECT_LT(Control<QPlainTextEdit>(IDC_LOG)->document()->characterCount(),
+              static_cast<int>(big.size()))
+        << "the window goes back to its events before the record is in";
+    QDeadlineTimer limit(std::chrono::minutes(2));
+    while (m_dialog->Controller().Busy() && !limit.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_GE(turns, 3);
+    EXPECT_EQ(big + "rec /w/small.wav\r\n", m_dialog->GetText(ConvertField::Log))
+        << "whole, and the next record after it";
 }
 
 TEST_F(ConvertDialogTest, LogKeepsBytesThatAreNotText) {

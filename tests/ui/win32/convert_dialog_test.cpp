@@ -582,6 +582,33 @@ TEST_F(Win32DialogTest, LogGrowsPastTheEditDefaultAndShowsItsEnd) {
     EXPECT_EQ("a -> b\r\nc -> d\r\nline\r\n\r\n", Log());
 }
 
+TEST_F(Win32DialogTest, ALongRecordGoesInBySlicesWhileTheWindowAnswers) {
+    Open({}, /*autoExec=*/1);
+    std::string big = "big.wav -> big.aac\r\n";
+    while (big.size() < 4 * 1024 * 1024) {
+        big += std::string(98, 'x') + "\r\n";
+    }
+    static int turns;  // a timer's callback has no other way in
+    turns = 0;
+    const UINT_PTR ticker =
+        SetTimer(nullptr, 0, USER_TIMER_MINIMUM, [](HWND, UINT, UINT_PTR, DWORD) { ++turns; });
+    Drop({"C:\\w\\big.wav", "C:\\w\\small.wav"});
+    m_runner.End(0, {}, big);
+    EXPECT_LT(Log().size(), big.size()) << "the window goes back to its messages before it is in";
+    ASSERT_TRUE(test::PumpUntil(
+        m_window,
+        [&] {
+            if (m_runner.Running() != 0) {
+                FinishNext();
+            }
+            return !Busy();
+        },
+        120000));
+    KillTimer(nullptr, ticker);
+    EXPECT_GE(turns, 2);
+    EXPECT_EQ(big + "rec C:\\w\\small.wav\r\n", Log()) << "whole, and the next record after it";
+}
+
 TEST_F(Win32DialogTest, ANulInARecordHidesNothingAfterIt) {
     Open();
     using namespace std::string_literals;
