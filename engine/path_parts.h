@@ -54,10 +54,11 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
 std::string ConverterArgumentPath(std::string_view path,
                                   const PathRules& rules = PlatformPathRules());
 
-// The path as the same file is named however it was written: made absolute against the current
-// folder and cleaned of ".", ".." and doubled separators, links not followed; on Windows also
-// upper-cased, as its file names match without regard to case. Two paths of one file give the
-// same key. Empty for an empty path.
+// The path as the same file is named however it was written: its folder as the system resolves
+// it (links followed; on Windows its final path), then the name; where the folder cannot be
+// resolved, made absolute against the current folder and cleaned of ".", ".." and doubled
+// separators. On Windows also upper-cased, as its file names match without regard to case. Two
+// paths of one file give the same key. Empty for an empty path.
 std::string FileKey(const std::string& path);
 
 // True when the path names something that exists, a file or a folder alike. On Windows also when
