@@ -115,7 +115,13 @@ void CConvertController::ConvertClicked() {
             // The second half of a double click on the button that started them.
             if (now - m_startPress >= m_doubleClickTime) {
                 m_schedule.Stop();
+                m_stopPress = now;
             }
+            return;
+        }
+        // The second half of a double click on the button that stopped them: the stop may well
+        // have ended everything by now, and a new run would clear its record.
+        if (m_stopPress && now - *m_stopPress < m_doubleClickTime) {
             return;
         }
         m_view.SetText(ConvertField::Log, "");

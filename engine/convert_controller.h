@@ -85,8 +85,8 @@ public:
     void StartQueue();
 
     // The Convert button: converts the fields, or, while conversions run, stops them; a press
-    // within the double-click time of the press that started them is taken for the second half
-    // of a double click and ignored.
+    // within the double-click time of the press that started or stopped them is taken for the
+    // second half of a double click and ignored.
     void ConvertClicked();
     // The system's double-click time (none until told).
     void SetDoubleClickTime(std::chrono::milliseconds time);
@@ -175,6 +175,7 @@ private:
     bool m_shutDown = false;
     bool m_commandLineWaits = false;                     // between Start and StartQueue
     std::chrono::steady_clock::time_point m_startPress;  // of the press that started them
+    std::optional<std::chrono::steady_clock::time_point> m_stopPress;  // and that stopped them
     std::chrono::milliseconds m_doubleClickTime{0};
 };
 

@@ -374,6 +374,17 @@ TEST_F(ConvertControllerChainTest, TheSecondPressOfADoubleClickDoesNotStop) {
         m_controller.ConvertClicked();
         EXPECT_EQ(doubleClick.count() == 0, m_runner.started.back().stopped);
     }
+
+    // The other way round: the stop has ended everything before the second press of its
+    // double click comes, which must not start a new run (clearing the stopped record).
+    m_runner.End(0);
+    ASSERT_FALSE(m_controller.Busy());
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(3600000));
+    m_controller.ConvertClicked();
+    EXPECT_EQ(1u, m_runner.started.size());
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(0));
+    m_controller.ConvertClicked();
+    EXPECT_EQ(2u, m_runner.started.size()) << "a press after the double-click time converts";
 }
 
 TEST_F(ConvertControllerChainTest, OutputsOfRunningConversionsAreComparedAsFiles) {
