@@ -231,7 +231,19 @@ int CConvertController::MostUsefulJobs() const {
     return std::clamp(std::max(processors, Jobs()), 1, kMaxJobs);
 }
 
-bool CConvertController::RequestClose() {
+bool CConvertController::RequestClose(bool ask) {
+    if (ask && Busy() && !m_closeWhenIdle) {
+        // One question at a time: a second Esc while it shows changes nothing.
+        if (m_asking) {
+            return false;
+        }
+        m_asking = true;
+        const bool stop = m_view.Ask(m_section, NativeText(TextId::StopAndExit));
+        m_asking = false;
+        if (!stop) {
+            return false;
+        }
+    }
     if (!Busy()) {
         Shutdown();
         return true;

@@ -434,6 +434,11 @@ TEST_F(ConvertControllerChainTest, ClosingWaitsForTheStopThenSavesAndCloses) {
     StartWith({"a.wav", "b.wav"}, /*autoExec=*/1);
     m_view.fields[ConvertField::Converter] = "typed";
     EXPECT_FALSE(m_controller.RequestClose());
+    EXPECT_EQ(Strings{"varloGui: 変換中です。中止して終了しますか?"}, m_view.questions);
+    EXPECT_FALSE(m_runner.started[0].stopped) << "answered No: nothing changes";
+    EXPECT_FALSE(m_view.closed);
+    m_view.answer = true;
+    EXPECT_FALSE(m_controller.RequestClose());
     EXPECT_TRUE(m_runner.started[0].stopped);
     EXPECT_FALSE(m_view.closed);
     EXPECT_EQ(std::nullopt, m_store.ReadValue("varloGui", "ExecFile"));

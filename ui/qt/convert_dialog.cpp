@@ -64,6 +64,12 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
       m_messageBox([](QWidget* owner, const QString& caption, const QString& text) {
           QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
           box.exec();
+      }),
+      m_questionBox([](QWidget* owner, const QString& caption, const QString& text) {
+          QMessageBox box(QMessageBox::Question, caption, text,
+                          QMessageBox::Yes | QMessageBox::No, owner);
+          box.setDefaultButton(QMessageBox::No);
+          return box.exec() == QMessageBox::Yes;
       }) {
     setWindowTitle(ToQString(TextId::MainCaption));
     setWindowIcon(m_icon);
@@ -196,13 +202,14 @@ void CConvertDialog::Browse(FileDialogKind kind) {
 }
 
 void CConvertDialog::done(int result) {
-    if (!m_initialized || m_closing || m_controller.RequestClose()) {
+    if (!m_initialized || m_closing || m_controller.RequestClose(/*ask=*/!m_quitting)) {
         m_closing = true;
         QDialog::done(result);
     }
 }
 
 void CConvertDialog::Quit() {
+    m_quitting = true;
     // Topmost first; a window that will not close must not hold the quit up for ever.
     for (int tries = 0; tries < 64; ++tries) {
         if (QWidget* popup = QApplication::activePopupWidget()) {
@@ -359,6 +366,10 @@ void CConvertDialog::SetProgress(std::size_t, std::size_t) {
 
 void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
     m_messageBox(this, ToQString(caption), ToQString(message));
+}
+
+bool CConvertDialog::Ask(const std::string& caption, const std::string& question) {
+    return m_questionBox(this, ToQString(caption), ToQString(question));
 }
 
 bool CConvertDialog::IsActive() {
