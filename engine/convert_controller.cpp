@@ -192,6 +192,12 @@ void CConvertController::ConverterChosen(const std::string& path) {
         if (Busy()) {
             return;
         }
+        // Quotes group the words of the converter text and are removed: no writing of it keeps
+        // a '"' of the path. Say so, and leave the field as it was.
+        if (path.find('"') != std::string::npos) {
+            m_view.ShowError(m_section, path + ": " + NativeText(TextId::ConverterHoldsQuote));
+            return;
+        }
         // The converter text is cut into words at blanks: a chosen path that holds one must
         // stay one word.
         const std::string converter =

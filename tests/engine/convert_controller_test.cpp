@@ -254,6 +254,14 @@ TEST_F(ConvertControllerTest, AChosenConverterWithABlankStaysOneWord) {
     EXPECT_EQ("\"/opt/my tools/conv\"", ReadSettings(m_store, "varloGui").execFile);
     m_controller.ConverterChosen("/usr/bin/ffmpeg");
     EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter)) << "no blank, no quotes";
+
+    // A '"' in the path cannot be written in the converter text: refused, and said so.
+    m_controller.ConverterChosen("/tools/my\" \"best/conv");
+    EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter));
+    EXPECT_EQ("/usr/bin/ffmpeg", ReadSettings(m_store, "varloGui").execFile);
+    EXPECT_EQ(Strings{"varloGui: /tools/my\" \"best/conv: パスに \" を含むプログラムは変換"
+                      "プログラムとして指定できません。"},
+              m_view.errors);
 }
 
 TEST_F(ConvertControllerTest, ChosenConverterIsSavedAtOnceAndShutdownSavesChanges) {
