@@ -127,9 +127,9 @@ void CConvertController::ConvertClicked() {
         m_view.SetText(ConvertField::Log, "");
         // The output gets a proposal when it has none, or still holds the one made for another
         // input; an output the user typed or chose is never replaced.
-        const std::string input = m_view.GetText(ConvertField::Input);
+        const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
         if (!input.empty()) {
-            const std::string output = m_view.GetText(ConvertField::Output);
+            const std::string output = PathFromField(m_view.GetText(ConvertField::Output));
             if (output.empty() || (input != m_proposedFor && output == m_proposal)) {
                 ProposeOutput(input);
             }
@@ -282,7 +282,7 @@ void CConvertController::Shutdown() {
 }
 
 bool CConvertController::LoadInput() {
-    const std::string input = m_view.GetText(ConvertField::Input);
+    const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
     if (input.empty()) {
         return false;
     }
@@ -304,8 +304,8 @@ void CConvertController::ProposeOutput(const std::string& input) {
 
 void CConvertController::StartConversion() {
     const std::string converter = m_view.GetText(ConvertField::Converter);
-    const std::string input = m_view.GetText(ConvertField::Input);
-    const std::string output = m_view.GetText(ConvertField::Output);
+    const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
+    const std::string output = PathFromField(m_view.GetText(ConvertField::Output));
     if (!m_schedule.InBatch()) {
         m_startPress = {};  // not (yet) started by a press of the button
         m_batchStart = std::chrono::steady_clock::now();

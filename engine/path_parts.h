@@ -70,6 +70,11 @@ bool PathExists(const std::string& path);
 enum class NameKind { None, Link, Other };
 NameKind KindOfName(const std::string& path);
 
+// A path as typed or pasted into a field. On Windows, where no name holds '"', a text wrapped in
+// one pair of double quotes (Explorer's "Copy as path") is read without them; elsewhere a '"' is a
+// character of the name like any other.
+std::string PathFromField(const std::string& text);
+
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
 

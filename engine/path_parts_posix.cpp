@@ -98,6 +98,10 @@ NameKind KindOfName(const std::string& path) {
     return S_ISLNK(st.st_mode) ? NameKind::Link : NameKind::Other;
 }
 
+std::string PathFromField(const std::string& text) {
+    return text;
+}
+
 bool RemoveFile(const std::string& path) {
     return path.find('\0') == std::string::npos && ::unlink(path.c_str()) == 0;
 }

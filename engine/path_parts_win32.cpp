@@ -95,4 +95,12 @@ bool RemoveFile(const std::string& path) {
     return path.find('\0') == std::string::npos && DeleteFileW(WidePath(path).c_str()) != FALSE;
 }
 
+std::string PathFromField(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
+        text.find('"', 1) == text.size() - 1) {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
 }  // namespace varlo

@@ -235,6 +235,22 @@ TEST_F(ConverterRunWin32Test, CapturesAreUnnamedTemporaryFilesAndLeaveTheUsersAl
     EXPECT_EQ("keep 5", test::ReadFile("varloGuiErr5.tmp"));
 }
 
+TEST(PathFromField, OnePairOfQuotesAroundAPastedPathIsNotPartOfIt) {
+    const struct {
+        std::string text, path;
+    } cases[] = {
+        {"\"Z:\\music\\b.wav\"", "Z:\\music\\b.wav"},  // Explorer's "Copy as path"
+        {"Z:\\music\\b.wav", "Z:\\music\\b.wav"},
+        {"\"\"", ""},
+        {"\"", "\""},
+        {"\"a\" \"b\"", "\"a\" \"b\""},  // two pairs: not one path in quotes
+        {"\"a.wav", "\"a.wav"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.path, PathFromField(c.text)) << c.text;
+    }
+}
+
 TEST_F(ConverterRunWin32Test, NamesCompareAsFiles) {
     EXPECT_EQ(FileKey("C:\\W\\Song.aac"), FileKey("c:/w//x/../SONG.aac"));
     EXPECT_EQ(FileKey(m_folder.Path() + "\\a.aac"), FileKey(".\\a.aac"));

@@ -51,6 +51,8 @@ TEST(FileKey, OneFileHasOneKeyThroughLinkedFoldersAndADanglingLinkIsTaken) {
         EXPECT_EQ(c.key, FileKey(c.path)) << c.path;
     }
 
+    EXPECT_EQ("\"b.wav\"", PathFromField("\"b.wav\"")) << "a '\"' is part of a POSIX name";
+
     // A name that a dangling link bears is taken: the converter would write through it.
     ASSERT_EQ(0, ::symlink("../elsewhere/other.aac", "data/song.aac"));
     EXPECT_EQ("data/song(1).aac", ProposeOutputPath("data/song.wav"));
