@@ -49,8 +49,8 @@ enum class TextId {
     UnexpectedWithReason,  // followed by the reason
     ValueHoldsLineBreak,   // after the key's name
     AppDataMissing,
-    StopAndExit,         // the question when the window closes while conversions run
-    ConverterHoldsQuote, // a chosen converter's path that the converter text cannot quote
+    StopAndExit,          // the question when the window closes while conversions run
+    ConverterHoldsQuote,  // a chosen converter's path that the converter text cannot quote
     // The word when a long batch ends.
     FilesConverted,  // %1 files
     OneFileConverted,

@@ -52,11 +52,10 @@ CStatus CCaptureFile::Create() {
         // Not inherited: the converter gets a duplicate made for it alone, and the file goes when
         // the last handle to it closes, ours, the converter's or that of anything it left running.
         // Shared for writing and deletion, so that those handles work alongside ours.
-        HANDLE file = CreateFileW((folder + name).c_str(),
-                                  GENERIC_READ | GENERIC_WRITE | DELETE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        HANDLE file =
+            CreateFileW((folder + name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             m_handle.Reset(reinterpret_cast<NativeHandle>(file));
             return {};

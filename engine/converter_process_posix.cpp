@@ -17,9 +17,9 @@ extern char** environ;
 namespace varlo {
 
 struct CConverterProcess::State {
-    pid_t pid = -1;        // also its session and process group
-    CScopedHandle pidfd;   // OpenEndHandle: readable once it has ended; kept until the state goes
-    bool stopped = false;  // its group dies with it, before it is collected
+    pid_t pid = -1;          // also its session and process group
+    CScopedHandle pidfd;     // OpenEndHandle: readable once it has ended; kept until the state goes
+    bool stopped = false;    // its group dies with it, before it is collected
     bool leftovers = false;  // what it started may outlive it: its group was asked to end
     std::optional<ProcessEnd> end;
 };

@@ -93,7 +93,7 @@ NameKind KindOfName(const std::string& path) {
         // Only a name known to be free is free: one that cannot be looked at may be someone's.
         // A name too long for the system cannot be anyone's file either.
         return errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG ? NameKind::None
-                                                                              : NameKind::Other;
+                                                                            : NameKind::Other;
     }
     return S_ISLNK(st.st_mode) ? NameKind::Link : NameKind::Other;
 }

@@ -34,10 +34,10 @@ std::string FileKey(const std::string& path) {
     if (const std::size_t slash = full.find_last_of(L"\\/");
         slash != std::wstring::npos && slash + 1 < full.size()) {
         const std::wstring folder = full.substr(0, slash + 1);
-        const HANDLE handle = CreateFileW(WidePath(FromWide(folder, CP_ACP)).c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                          nullptr);
+        const HANDLE handle =
+            CreateFileW(WidePath(FromWide(folder, CP_ACP)).c_str(), 0,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             std::wstring resolved(32768, L'\0');
             const DWORD length = GetFinalPathNameByHandleW(

@@ -259,9 +259,10 @@ TEST_F(ConvertControllerTest, AChosenConverterWithABlankStaysOneWord) {
     m_controller.ConverterChosen("/tools/my\" \"best/conv");
     EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter));
     EXPECT_EQ("/usr/bin/ffmpeg", ReadSettings(m_store, "varloGui").execFile);
-    EXPECT_EQ(Strings{"varloGui: /tools/my\" \"best/conv: パスに \" を含むプログラムは変換"
-                      "プログラムとして指定できません。"},
-              m_view.errors);
+    EXPECT_EQ(
+        Strings{"varloGui: /tools/my\" \"best/conv: " +
+                NativeText("パスに \" を含むプログラムは変換プログラムとして指定できません。")},
+        m_view.errors);
 }
 
 TEST_F(ConvertControllerTest, ChosenConverterIsSavedAtOnceAndShutdownSavesChanges) {
@@ -442,7 +443,8 @@ TEST_F(ConvertControllerChainTest, ClosingWaitsForTheStopThenSavesAndCloses) {
     StartWith({"a.wav", "b.wav"}, /*autoExec=*/1);
     m_view.fields[ConvertField::Converter] = "typed";
     EXPECT_FALSE(m_controller.RequestClose());
-    EXPECT_EQ(Strings{"varloGui: 変換中です。中止して終了しますか?"}, m_view.questions);
+    EXPECT_EQ(Strings{"varloGui: " + NativeText("変換中です。中止して終了しますか?")},
+              m_view.questions);
     EXPECT_FALSE(m_runner.started[0].stopped) << "answered No: nothing changes";
     EXPECT_FALSE(m_view.closed);
     m_view.answer = true;

@@ -371,7 +371,8 @@ TEST_F(ConverterRunTest, ReadErrorAbandonsTheConversionAndNamesTheCapturesFolder
     for (const bool errorCapture : {true, false}) {
         std::string record;
         const CStatus status = RunConverter(kFake, "a", "b", record, BreakCapture(errorCapture));
-        EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode()) << "a read error abandons the record";
+        EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode())
+            << "a read error abandons the record";
         EXPECT_EQ(m_private.Path(), status.Subject());
         EXPECT_EQ(EISDIR, status.SystemError());
         EXPECT_EQ(Names{}, m_folder.Names());

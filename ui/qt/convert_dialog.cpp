@@ -66,8 +66,8 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
           box.exec();
       }),
       m_questionBox([](QWidget* owner, const QString& caption, const QString& text) {
-          QMessageBox box(QMessageBox::Question, caption, text,
-                          QMessageBox::Yes | QMessageBox::No, owner);
+          QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                          owner);
           box.setDefaultButton(QMessageBox::No);
           return box.exec() == QMessageBox::Yes;
       }) {

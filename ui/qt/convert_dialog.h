@@ -108,7 +108,7 @@ private:
     const decltype(MainControls(Language::Japanese)) m_table = MainControls(CurrentLanguage());
     std::vector<QWidget*> m_templateControls;  // in the table's order
     bool m_initialized = false;
-    bool m_closing = false;  // the controller has agreed to the close
+    bool m_closing = false;   // the controller has agreed to the close
     bool m_quitting = false;  // a quit signal came: the close asks nothing
 };
 

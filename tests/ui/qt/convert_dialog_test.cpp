@@ -80,12 +80,12 @@ protected:
         arguments.insert(arguments.begin(), "/usr/bin/varloGui");
         m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
         m_dialog->SetArguments(arguments);
-        m_dialog->SetQuestionBox([this](QWidget* owner, const QString& caption,
-                                        const QString& text) {
-            EXPECT_EQ(m_dialog.get(), owner);
-            m_questions.push_back(caption + ": " + text);
-            return m_answerYes;
-        });
+        m_dialog->SetQuestionBox(
+            [this](QWidget* owner, const QString& caption, const QString& text) {
+                EXPECT_EQ(m_dialog.get(), owner);
+                m_questions.push_back(caption + ": " + text);
+                return m_answerYes;
+            });
         m_dialog->show();
         QCoreApplication::processEvents();  // the command line loads once the window shows
         return *m_dialog;
