@@ -12,8 +12,10 @@
 
 #include "engine/capture_file.h"
 #include "engine/path_parts.h"
+#include "engine/process_runner.h"
 #include "run_record.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {
@@ -156,6 +158,10 @@ TEST_F(ConverterRunTest, CapturesLeaveTheUsersFoldersAlone) {
     // write, or one that has gone: a conversion runs from each all the same.
     test::WriteFile("varloGui0.tmp", "keep 0");
     test::WriteFile("varloGuiErr5.tmp", "keep 5");
+    {
+        CWaitLoop loop;
+        CProcessRunner start(loop);  // what the program does as it starts
+    }
     Prints("out\n", "err\n");
     EXPECT_EQ("a -> b\r\nerr\r\nout\r\n", test::RecordOf(kFake, "a", "b"));
     EXPECT_EQ((Names{"varloGui0.tmp", "varloGuiErr5.tmp"}), m_folder.Names());
