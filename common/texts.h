@@ -41,7 +41,7 @@ enum class TextId {
     AboutLicence,
     Ok,
     // Messages.
-    ReadError,  // %1: the capture's full path
+    ReadError,  // %1: the capture's folder
     HelpFailed,
     SaveFailed,
     OutOfMemory,
@@ -49,6 +49,8 @@ enum class TextId {
     UnexpectedWithReason,  // followed by the reason
     ValueHoldsLineBreak,   // after the key's name
     AppDataMissing,
+    StopAndExit,          // the question when the window closes while conversions run
+    ConverterHoldsQuote,  // a chosen converter's path that the converter text cannot quote
     // The word when a long batch ends.
     FilesConverted,  // %1 files
     OneFileConverted,

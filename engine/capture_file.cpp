@@ -6,7 +6,7 @@ namespace varlo {
 
 CStatus CCaptureFile::ReadInto(CCaptureLineReader& reader) {
     const auto failed = [this](int error) {
-        return CStatus::Error(CStatus::Code::ReadFailed, FullPathInCurrentFolder(m_name), error);
+        return CStatus::Error(CStatus::Code::ReadFailed, m_folder, error);
     };
     // The converter wrote through a duplicate that shares our file position: start over.
     if (int error = Rewind(); error != 0) {
@@ -27,10 +27,7 @@ CStatus CCaptureFile::ReadInto(CCaptureLineReader& reader) {
 }
 
 void CCaptureFile::Remove() {
-    if (IsOpen()) {
-        DeleteOwn();
-        m_handle.Reset();
-    }
+    m_handle.Reset();
 }
 
 }  // namespace varlo

@@ -1,6 +1,7 @@
-// A capture file: created in the current folder, handed to the converter as its standard output
-// or standard error, read back, then deleted. The read loop is common; creating, reading a chunk
-// and deleting are the platform's.
+// A capture file: an anonymous file in the user's private temporary folder, never a name in the
+// user's folders, handed to the converter as its standard output or standard error, read back,
+// then closed, which deletes it. The read loop is common; creating and reading a chunk are the
+// platform's.
 #pragma once
 
 #include <cstddef>
@@ -14,26 +15,22 @@ namespace varlo {
 
 class CCaptureFile {
 public:
-    // Creates `name` in the current folder for reading and writing, exclusively (a NameTaken
-    // status when it exists); with `overwrite` an existing file of that name is emptied instead.
-    CStatus Create(const std::string& name, bool overwrite);
+    // Creates the capture for reading and writing. A failure names the folder it was to be in.
+    CStatus Create();
 
     // The file's size now, or 0 when unknown.
     std::size_t Size() const;
 
-    // Reads the file from its start into `reader`. A ReadFailed status names the capture's full
-    // path.
+    // Reads the file from its start into `reader`. A ReadFailed status names the capture's
+    // folder.
     CStatus ReadInto(CCaptureLineReader& reader);
 
-    // Closes and deletes the file; a failed delete is ignored. Only this capture is deleted: a file
-    // that has taken its name meanwhile stays.
+    // Closes the file; with it goes the file, once the converter and what it started have let go
+    // of it too.
     void Remove();
 
-    // Deletes the capture `name` in the current folder when a run that was killed left it behind:
-    // one that a running copy of the program still holds stays.
-    static void RemoveIfAbandoned(const std::string& name);
-
-    const std::string& Name() const { return m_name; }
+    // The folder that holds the capture, or was to hold it.
+    const std::string& Folder() const { return m_folder; }
     NativeHandle Handle() const { return m_handle.Get(); }
     bool IsOpen() const { return m_handle.Valid(); }
 
@@ -41,13 +38,9 @@ private:
     // The platform's part: 0, or the system error code.
     int Rewind();
     int ReadSome(char* buffer, std::size_t size, std::size_t& got);
-    void DeleteOwn();
 
-    std::string m_name;
+    std::string m_folder;
     CScopedHandle m_handle;
 };
-
-// A name in the current folder as a full path; the name alone when the folder is unknown.
-std::string FullPathInCurrentFolder(const std::string& name);
 
 }  // namespace varlo

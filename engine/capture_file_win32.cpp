@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 #include "capture_file.h"
@@ -17,24 +18,54 @@ HANDLE Native(NativeHandle handle) {
 
 }  // namespace
 
-CStatus CCaptureFile::Create(const std::string& name, bool overwrite) {
-    m_handle.Reset();
-    m_name = name;
-    // Not inherited: the converter gets a duplicate made for it alone. Shared for deletion, so
-    // that removing it works even while a process the converter left behind still holds it.
-    HANDLE file =
-        CreateFileW(WidePath(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    overwrite ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-        return CStatus::Error(
-            !overwrite && taken ? CStatus::Code::NameTaken : CStatus::Code::Failed, name,
-            static_cast<int>(error));
+namespace {
+
+// The user's temporary folder (TMP, TEMP, the profile's, or the Windows folder's), without its
+// final separator; empty when the system names none.
+std::wstring TemporaryFolder() {
+    std::vector<wchar_t> folder(MAX_PATH + 1);
+    DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length >= folder.size()) {
+        folder.resize(length + 1);
+        length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
     }
-    m_handle.Reset(reinterpret_cast<NativeHandle>(file));
-    return {};
+    std::wstring path(folder.data(), length < folder.size() ? length : 0);
+    if (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+CStatus CCaptureFile::Create() {
+    m_handle.Reset();
+    const std::wstring folder = TemporaryFolder();
+    m_folder = FromWide(folder, CP_ACP);
+    DWORD error = ERROR_PATH_NOT_FOUND;
+    // A name no one else uses: the process, a counter and the clock; taken names are skipped.
+    static unsigned counter = 0;
+    for (int attempt = 0; !folder.empty() && attempt < 100; ++attempt) {
+        wchar_t name[64];
+        swprintf(name, 64, L"\\varloGui-%lx-%x-%llx.tmp", GetCurrentProcessId(), ++counter,
+                 static_cast<unsigned long long>(GetTickCount64()));
+        // Not inherited: the converter gets a duplicate made for it alone, and the file goes when
+        // the last handle to it closes, ours, the converter's or that of anything it left running.
+        // Shared for writing and deletion, so that those handles work alongside ours.
+        HANDLE file =
+            CreateFileW((folder + name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            m_handle.Reset(reinterpret_cast<NativeHandle>(file));
+            return {};
+        }
+        error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    return CStatus::Error(CStatus::Code::Failed, m_folder, static_cast<int>(error));
 }
 
 std::size_t CCaptureFile::Size() const {
@@ -63,44 +94,6 @@ int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
     }
     got = read;
     return 0;
-}
-
-namespace {
-
-// Marks the file open as `file` for deletion: the file itself, whatever holds its name now.
-bool DeleteByHandle(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
-}
-
-}  // namespace
-
-void CCaptureFile::DeleteOwn() {
-    if (!DeleteByHandle(Native(Handle()))) {
-        m_handle.Reset();
-        DeleteFileW(WidePath(m_name).c_str());
-    }
-}
-
-void CCaptureFile::RemoveIfAbandoned(const std::string& name) {
-    // Opened without sharing, which fails while anyone (a running copy, its converter) has it
-    // open; a link is opened as itself and left alone, a folder not opened at all.
-    const HANDLE file = CreateFileW(WidePath(name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info) &&
-        !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-        DeleteByHandle(file);
-    }
-    CloseHandle(file);
-}
-
-std::string FullPathInCurrentFolder(const std::string& name) {
-    return FromWide(FullWidePath(WideFromAnsi(name)), CP_ACP);
 }
 
 }  // namespace varlo

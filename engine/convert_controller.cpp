@@ -119,15 +119,21 @@ void CConvertController::ConvertClicked() {
             // The second half of a double click on the button that started them.
             if (now - m_startPress >= m_doubleClickTime) {
                 m_schedule.Stop();
+                m_stopPress = now;
             }
+            return;
+        }
+        // The second half of a double click on the button that stopped them: the stop may well
+        // have ended everything by now, and a new run would clear its record.
+        if (m_stopPress && now - *m_stopPress < m_doubleClickTime) {
             return;
         }
         m_view.SetText(ConvertField::Log, "");
         // The output gets a proposal when it has none, or still holds the one made for another
         // input; an output the user typed or chose is never replaced.
-        const std::string input = m_view.GetText(ConvertField::Input);
+        const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
         if (!input.empty()) {
-            const std::string output = m_view.GetText(ConvertField::Output);
+            const std::string output = PathFromField(m_view.GetText(ConvertField::Output));
             if (output.empty() || (input != m_proposedFor && output == m_proposal)) {
                 ProposeOutput(input);
             }
@@ -190,6 +196,12 @@ void CConvertController::ConverterChosen(const std::string& path) {
         if (Busy()) {
             return;
         }
+        // Quotes group the words of the converter text and are removed: no writing of it keeps
+        // a '"' of the path. Say so, and leave the field as it was.
+        if (path.find('"') != std::string::npos) {
+            m_view.ShowError(m_section, path + ": " + NativeText(TextId::ConverterHoldsQuote));
+            return;
+        }
         // The converter text is cut into words at blanks: a chosen path that holds one must
         // stay one word.
         const std::string converter =
@@ -239,7 +251,19 @@ int CConvertController::MostUsefulJobs() const {
     return std::clamp(std::max(processors, Jobs()), 1, kMaxJobs);
 }
 
-bool CConvertController::RequestClose() {
+bool CConvertController::RequestClose(bool ask) {
+    if (ask && Busy() && !m_closeWhenIdle) {
+        // One question at a time: a second Esc while it shows changes nothing.
+        if (m_asking) {
+            return false;
+        }
+        m_asking = true;
+        const bool stop = m_view.Ask(m_section, NativeText(TextId::StopAndExit));
+        m_asking = false;
+        if (!stop) {
+            return false;
+        }
+    }
     if (!Busy()) {
         Shutdown();
         return true;
@@ -272,7 +296,7 @@ void CConvertController::Shutdown() {
 }
 
 bool CConvertController::LoadInput() {
-    const std::string input = m_view.GetText(ConvertField::Input);
+    const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
     if (input.empty()) {
         return false;
     }
@@ -294,8 +318,8 @@ void CConvertController::ProposeOutput(const std::string& input) {
 
 void CConvertController::StartConversion() {
     const std::string converter = m_view.GetText(ConvertField::Converter);
-    const std::string input = m_view.GetText(ConvertField::Input);
-    const std::string output = m_view.GetText(ConvertField::Output);
+    const std::string input = PathFromField(m_view.GetText(ConvertField::Input));
+    const std::string output = PathFromField(m_view.GetText(ConvertField::Output));
     if (!m_schedule.InBatch()) {
         m_startPress = {};  // not (yet) started by a press of the button
         m_batchStart = std::chrono::steady_clock::now();

@@ -50,6 +50,9 @@ public:
     // Tells the user of a failure in a message box with the given caption; returns when the box
     // has been closed.
     virtual void ShowError(const std::string& caption, const std::string& message) = 0;
+    // Asks a question with the buttons Yes and No, No the default; true for Yes. Returns when it
+    // has been answered.
+    virtual bool Ask(const std::string& caption, const std::string& question) = 0;
     // Closes the window, once a close that had to wait for conversions to stop can go ahead. The
     // settings are saved already.
     virtual void CloseWindow() = 0;
@@ -91,8 +94,8 @@ public:
     void StartQueue();
 
     // The Convert button: converts the fields, or, while conversions run, stops them; a press
-    // within the double-click time of the press that started them is taken for the second half
-    // of a double click and ignored.
+    // within the double-click time of the press that started or stopped them is taken for the
+    // second half of a double click and ignored.
     void ConvertClicked();
     // The system's double-click time (none until told).
     void SetDoubleClickTime(std::chrono::milliseconds time);
@@ -112,7 +115,9 @@ public:
 
     // The user asks to close the window. True when it may close now (the settings are saved);
     // false when conversions are being stopped first: the window is then closed through the view.
-    bool RequestClose();
+    // While conversions run, the user is asked first (unless `ask` is false: a signal, say), and
+    // false is also the answer No: nothing changes.
+    bool RequestClose(bool ask = true);
     // The session ends: conversions are ended at once and the settings saved before this returns.
     void EndSession();
     // The window is going away; its fields still hold their texts. Saves the settings, once.
@@ -181,6 +186,7 @@ private:
     std::optional<BatchOutcome> m_lastBatch;
     std::chrono::steady_clock::time_point m_batchStart;
     bool m_closeWhenIdle = false;
+    bool m_asking = false;  // whether to stop and exit
     bool m_inOperation = false;
     bool m_again = false;  // something happened inside an operation that the pump must see
     // What the window was last told, so that it is told only of changes.
@@ -191,6 +197,7 @@ private:
     bool m_shutDown = false;
     bool m_commandLineWaits = false;                     // between Start and StartQueue
     std::chrono::steady_clock::time_point m_startPress;  // of the press that started them
+    std::optional<std::chrono::steady_clock::time_point> m_stopPress;  // and that stopped them
     std::chrono::milliseconds m_doubleClickTime{0};
 };
 

@@ -47,13 +47,18 @@ public:
     NativeHandle EndHandle() const;
     // The end, once the converter has ended; never waits.
     std::optional<ProcessEnd> Poll();
-    // Waits for the end.
+    // Waits for the end, and ends at once what the converter left running.
     ProcessEnd Wait();
     // Asks the converter and everything it started to end (SIGTERM to its group; on Windows, where
     // there is no asking, the job is ended at once).
     void Terminate();
     // Ends the converter and everything it started, at once.
     void Kill();
+    // After the converter's end: whether anything it started is still there. The rest of its
+    // group was asked to end as the converter ended (POSIX); on Windows the job has ended it.
+    bool LeftoversRemain();
+    // The converter's process group (POSIX), 0 where there is none.
+    long Group() const;
 
     struct State;
 

@@ -17,9 +17,10 @@ extern char** environ;
 namespace varlo {
 
 struct CConverterProcess::State {
-    pid_t pid = -1;        // also its session and process group
-    CScopedHandle pidfd;   // OpenEndHandle: readable once it has ended; kept until the state goes
-    bool stopped = false;  // its group dies with it, before it is collected
+    pid_t pid = -1;          // also its session and process group
+    CScopedHandle pidfd;     // OpenEndHandle: readable once it has ended; kept until the state goes
+    bool stopped = false;    // its group dies with it, before it is collected
+    bool leftovers = false;  // what it started may outlive it: its group was asked to end
     std::optional<ProcessEnd> end;
 };
 
@@ -250,12 +251,18 @@ bool LeaderEnded(pid_t pid, int options, bool& waitable) {
 }  // namespace
 
 // After a stop, what the converter started dies with it, before the leader is collected and its
-// group id can be reused. A wait that fails tells nothing of how it ended, and never success.
+// group id can be reused. Otherwise the rest of the group is asked to end: what the converter
+// started must not go on writing once its record says it is done. A wait that fails tells nothing
+// of how it ended, and never success.
 void CConverterProcess::Collect(bool waitable) {
     ProcessEnd end{ProcessEnd::Kind::Unknown, 0};
     if (waitable) {
         if (m_state->stopped) {
             ::kill(-m_state->pid, SIGKILL);
+        } else {
+            m_state->leftovers = true;
+            ::kill(-m_state->pid, SIGTERM);
+            ::kill(-m_state->pid, SIGCONT);
         }
         int status = 0;
         pid_t got;
@@ -287,6 +294,13 @@ ProcessEnd CConverterProcess::Wait() {
         LeaderEnded(m_state->pid, 0, waitable);
         Collect(waitable);
     }
+    if (m_state && m_state->leftovers) {
+        ::kill(-m_state->pid, SIGKILL);
+        // Killed processes are gone as soon as the system has collected them, in a moment.
+        for (int tries = 0; tries < 2000 && LeftoversRemain(); ++tries) {
+            ::usleep(1000);
+        }
+    }
     return m_state && m_state->end ? *m_state->end : ProcessEnd{ProcessEnd::Kind::Unknown, 0};
 }
 
@@ -300,11 +314,26 @@ void CConverterProcess::Terminate() {
 
 void CConverterProcess::Kill() {
     // Until the leader is collected its group cannot vanish or be reused, so this reaches only
-    // what the converter started.
+    // what the converter started; after that, the group id stays taken while any of it is left.
     if (Running()) {
         m_state->stopped = true;
         ::kill(-m_state->pid, SIGKILL);
+    } else if (m_state && m_state->leftovers) {
+        ::kill(-m_state->pid, SIGKILL);
     }
+}
+
+bool CConverterProcess::LeftoversRemain() {
+    if (m_state && m_state->leftovers && !Running()) {
+        // A group that cannot be signalled at all (ESRCH) is empty. One that refuses us (EPERM)
+        // is beyond our reach, and no longer waited for.
+        m_state->leftovers = ::kill(-m_state->pid, 0) == 0;
+    }
+    return m_state && m_state->leftovers && !Running();
+}
+
+long CConverterProcess::Group() const {
+    return Running() ? m_state->pid : 0;
 }
 
 CStatus StartConverter(const std::string& converter, const std::string& input,

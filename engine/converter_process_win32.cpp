@@ -247,6 +247,18 @@ void CConverterProcess::Terminate() {
     Kill();
 }
 
+bool CConverterProcess::LeftoversRemain() {
+    // Windows has no asking: what the converter left running in its job ends with it.
+    if (m_state && !Running() && m_state->job.Valid()) {
+        TerminateJobObject(Native(m_state->job.Get()), kStoppedExitCode);
+    }
+    return false;
+}
+
+long CConverterProcess::Group() const {
+    return 0;
+}
+
 void CConverterProcess::Kill() {
     if (!m_state) {
         return;

@@ -8,42 +8,11 @@
 #include "common/system_text.h"
 #include "console_text.h"
 #include "path_parts.h"
+#include "watchdog.h"
 
 namespace varlo {
 
 namespace {
-
-constexpr int kLastCaptureNumber = 99;
-
-// The pattern with its "%d" replaced by n in decimal.
-std::string FormatCaptureName(std::string_view pattern, int n) {
-    std::string name(pattern);
-    if (std::size_t at = name.find("%d"); at != std::string::npos) {
-        name.replace(at, 2, std::to_string(n));
-    }
-    return name;
-}
-
-// Creates the first free capture of the pattern, exclusively: a name that another copy of the
-// program (or another conversion of this one) creates between the test and our creation is
-// skipped, so no two ever share a capture. When all are taken, none is made.
-CStatus CreateCapture(std::string_view pattern, CCaptureFile& capture) {
-    for (int n = 0;; ++n) {
-        const std::string name = FormatCaptureName(pattern, n);
-        if (n < kLastCaptureNumber && PathExists(name)) {
-            continue;
-        }
-        CStatus status = capture.Create(name, /*overwrite=*/false);
-        if (status.GetCode() != CStatus::Code::NameTaken) {
-            return status;
-        }
-        if (n == kLastCaptureNumber) {
-            return CStatus::Error(CStatus::Code::NameTaken,
-                                  FormatCaptureName(pattern, 0) + NativeText(" … ") + name,
-                                  status.SystemError());
-        }
-    }
-}
 
 // Conversions under way, so that a program that ends through exit() still ends them and leaves no
 // capture behind. Only the window's thread makes conversions.
@@ -59,8 +28,7 @@ void EndLiveRuns() {
     }
 }
 
-// Appends the capture's lines to the printed text, then deletes it. On a read error the capture
-// stays on disk.
+// Appends the capture's lines to the printed text, then lets the capture go.
 CStatus TakeCapture(CCaptureFile& capture, std::string& record, CPrintedText& text) {
     if (!capture.IsOpen()) {
         return {};
@@ -134,9 +102,9 @@ CConverterRun::CConverterRun(const std::string& converter, const std::string& in
     static const bool registered = std::atexit(&EndLiveRuns) == 0;
     (void)registered;
     LiveRuns().push_back(this);
-    m_started = CreateCapture(kOutputCapturePattern, m_outputCapture);
+    m_started = m_outputCapture.Create();
     if (m_started.Ok()) {
-        m_started = CreateCapture(kErrorCapturePattern, m_errorCapture);
+        m_started = m_errorCapture.Create();
     }
     if (!m_started.Ok()) {
         m_outputCapture.Remove();
@@ -145,6 +113,8 @@ CConverterRun::CConverterRun(const std::string& converter, const std::string& in
     // The header keeps the names as given; only the converter sees "./-…".
     m_started = starter(converter, ConverterArgumentPath(input), ConverterArgumentPath(output),
                         {m_outputCapture.Handle(), m_errorCapture.Handle()}, m_process);
+    m_group = m_process.Group();
+    WatchConversion(m_group, m_output, m_outputExisted);
 }
 
 CConverterRun::~CConverterRun() {
@@ -202,6 +172,11 @@ void CConverterRun::Kill() {
 
 CStatus CConverterRun::Finish(std::string& record) {
     m_finished = true;
+    // Whatever happens below, this conversion is accounted for.
+    struct Forget {
+        long group;
+        ~Forget() { ForgetConversion(group); }
+    } forget{m_group};
     record = RecordHeader(m_input, m_output);
     if (!m_outputCapture.IsOpen() && !m_errorCapture.IsOpen()) {
         // No capture could be made, so the converter did not run: say why under the header rather
@@ -234,14 +209,6 @@ CStatus CConverterRun::Finish(std::string& record) {
     }
     record += OutcomeLine(m_started, m_end, m_stopped);
     return {};
-}
-
-void RemoveAbandonedCaptures() {
-    for (std::string_view pattern : {kOutputCapturePattern, kErrorCapturePattern}) {
-        for (int n = 0; n <= kLastCaptureNumber; ++n) {
-            CCaptureFile::RemoveIfAbandoned(FormatCaptureName(pattern, n));
-        }
-    }
 }
 
 }  // namespace varlo

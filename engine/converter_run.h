@@ -12,9 +12,6 @@
 
 namespace varlo {
 
-inline constexpr std::string_view kOutputCapturePattern = "varloGui%d.tmp";
-inline constexpr std::string_view kErrorCapturePattern = "varloGuiErr%d.tmp";
-
 // "base.ext -> base.ext\r\n" for the input and output paths, without drive or folder.
 std::string RecordHeader(std::string_view input, std::string_view output);
 
@@ -28,8 +25,8 @@ std::string OutcomeLine(const CStatus& started, const ProcessEnd& end, bool stop
 // One conversion: its captures, its converter and what is known of its output.
 class CConverterRun {
 public:
-    // Creates the two captures and starts the converter. What keeps it from starting (no free
-    // capture, no such program) is told by the record that Finish makes.
+    // Creates the two captures and starts the converter. What keeps it from starting (no capture
+    // could be made, no such program) is told by the record that Finish makes.
     CConverterRun(const std::string& converter, const std::string& input, const std::string& output,
                   const ConverterStarter& starter = &StartConverter);
     // A conversion dropped before Finish is ended, and leaves nothing behind but what Finish
@@ -42,6 +39,9 @@ public:
     NativeHandle EndHandle() const { return m_process.EndHandle(); }
     // True once the converter has ended (or never started).
     bool Ended();
+    // After the end: whether what the converter started is still there (it has been asked to end,
+    // and Kill ends it).
+    bool LeftoversRemain() { return m_process.LeftoversRemain(); }
     void Wait();
 
     // Asks the converter and everything it started to end; the record will say it was stopped,
@@ -59,7 +59,7 @@ public:
 
     // After the end: the record (header, error capture lines, output capture lines, then the
     // outcome line), with both captures read and removed. A capture that cannot be read abandons
-    // the record: the status says which, and the captures not yet read stay on disk.
+    // the record: the status says so.
     CStatus Finish(std::string& record);
 
 private:
@@ -70,13 +70,10 @@ private:
     CCaptureFile m_errorCapture;
     CStatus m_started;  // why the converter did not start, if it did not
     CConverterProcess m_process;
+    long m_group = 0;  // the converter's process group, told to the watchdog
     ProcessEnd m_end;
     bool m_stopped = false;
     bool m_finished = false;
 };
-
-// Deletes the captures in the current folder that runs which were killed left behind; those that
-// a running copy of the program uses stay.
-void RemoveAbandonedCaptures();
 
 }  // namespace varlo

@@ -39,7 +39,9 @@ std::string ProposeOutputPath(const std::string& inputPath, std::size_t nameLimi
     const PathParts parts = SplitPath(inputPath);
     std::string candidate = Candidate(parts, "", nameLimit);
     for (int i = 1; i <= kCandidates; ++i) {
-        if (!PathExists(candidate) && !(reserved && reserved(candidate))) {
+        // Whatever bears the name takes it, a dangling link too: the converter would write
+        // through it into another folder.
+        if (KindOfName(candidate) == NameKind::None && !(reserved && reserved(candidate))) {
             return candidate;
         }
         if (i < kCandidates) {

@@ -55,10 +55,11 @@ std::string JoinPath(std::string_view drive, std::string_view directory, std::st
 std::string ConverterArgumentPath(std::string_view path,
                                   const PathRules& rules = PlatformPathRules());
 
-// The path as the same file is named however it was written: made absolute against the current
-// folder and cleaned of ".", ".." and doubled separators, links not followed; on Windows also
-// upper-cased, as its file names match without regard to case. Two paths of one file give the
-// same key. Empty for an empty path.
+// The path as the same file is named however it was written: its folder as the system resolves
+// it (links followed; on Windows its final path), then the name; where the folder cannot be
+// resolved, made absolute against the current folder and cleaned of ".", ".." and doubled
+// separators. On Windows also upper-cased, as its file names match without regard to case. Two
+// paths of one file give the same key. Empty for an empty path.
 std::string FileKey(const std::string& path);
 
 // True when the path names something that exists, a file or a folder alike. On Windows also when
@@ -69,6 +70,11 @@ bool PathExists(const std::string& path);
 // reparse point), or anything else.
 enum class NameKind { None, Link, Other };
 NameKind KindOfName(const std::string& path);
+
+// A path as typed or pasted into a field. On Windows, where no name holds '"', a text wrapped in
+// one pair of double quotes (Explorer's "Copy as path") is read without them; elsewhere a '"' is a
+// character of the name like any other.
+std::string PathFromField(const std::string& text);
 
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -14,10 +15,10 @@ const PathRules& PlatformPathRules() {
     return kPosixPathRules;
 }
 
-std::string FileKey(const std::string& path) {
-    if (path.empty()) {
-        return {};
-    }
+namespace {
+
+// The key of a path whose folder does not exist (yet), or cannot be resolved: as it is written.
+std::string LexicalKey(const std::string& path) {
     std::string whole = path;
     if (path.front() != '/') {
         std::vector<char> folder(PATH_MAX);
@@ -49,6 +50,30 @@ std::string FileKey(const std::string& path) {
     return key.empty() ? "/" : key;
 }
 
+}  // namespace
+
+std::string FileKey(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    // The folder as the system resolves it, links included, then the name: "Music/take.aac" and
+    // "data/Music/take.aac" are one file when Music links to data/Music.
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    const std::size_t slash = folder.rfind('/');
+    const std::string name = folder.substr(slash == std::string::npos ? 0 : slash + 1);
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    char resolved[PATH_MAX];
+    if (name.empty() || name == "." || name == ".." || path.find('\0') != std::string::npos ||
+        ::realpath(folder.c_str(), resolved) == nullptr) {
+        return LexicalKey(path);
+    }
+    const std::string resolvedFolder = resolved;
+    return (resolvedFolder == "/" ? "" : resolvedFolder) + "/" + name;
+}
+
 bool PathExists(const std::string& path) {
     // stat follows links: a dangling link does not exist, nor does "file/".
     // A NUL byte cannot stand in a POSIX name; without this check the name would be cut there.
@@ -66,9 +91,15 @@ NameKind KindOfName(const std::string& path) {
     }
     if (::lstat(path.c_str(), &st) != 0) {
         // Only a name known to be free is free: one that cannot be looked at may be someone's.
-        return errno == ENOENT || errno == ENOTDIR ? NameKind::None : NameKind::Other;
+        // A name too long for the system cannot be anyone's file either.
+        return errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG ? NameKind::None
+                                                                            : NameKind::Other;
     }
     return S_ISLNK(st.st_mode) ? NameKind::Link : NameKind::Other;
+}
+
+std::string PathFromField(const std::string& text) {
+    return text;
 }
 
 bool RemoveFile(const std::string& path) {

@@ -30,6 +30,34 @@ std::string FileKey(const std::string& path) {
         return {};
     }
     std::wstring full = FullWidePath(WideFromAnsi(path));
+    // The folder's final path, as its handle knows it, links and junctions resolved; then the name.
+    if (const std::size_t slash = full.find_last_of(L"\\/");
+        slash != std::wstring::npos && slash + 1 < full.size()) {
+        const std::wstring folder = full.substr(0, slash + 1);
+        const HANDLE handle =
+            CreateFileW(WidePath(FromWide(folder, CP_ACP)).c_str(), 0,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            std::wstring resolved(32768, L'\0');
+            const DWORD length = GetFinalPathNameByHandleW(
+                handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+            CloseHandle(handle);
+            if (length > 0 && length < resolved.size()) {
+                resolved.resize(length);
+                // In the form the other keys have: "C:\..." or "\\server\...".
+                if (resolved.starts_with(L"\\\\?\\UNC\\")) {
+                    resolved.replace(0, 8, L"\\\\");
+                } else if (resolved.starts_with(L"\\\\?\\")) {
+                    resolved.erase(0, 4);
+                }
+                if (resolved.back() != L'\\') {
+                    resolved += L'\\';
+                }
+                full = resolved + full.substr(slash + 1);
+            }
+        }
+    }
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
     const std::string key = FromWide(full, CP_UTF8);
     return key;
@@ -65,6 +93,14 @@ NameKind KindOfName(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     return path.find('\0') == std::string::npos && DeleteFileW(WidePath(path).c_str()) != FALSE;
+}
+
+std::string PathFromField(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
+        text.find('"', 1) == text.size() - 1) {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
 }
 
 }  // namespace varlo

@@ -63,6 +63,16 @@ private:
             WaitForEnd();
             return;
         }
+        // What the converter left running was asked to end with it; the record waits for that,
+        // and for the kill after the grace when asking is not enough.
+        if (m_conversion.LeftoversRemain()) {
+            if (m_killTimer == nullptr) {
+                m_killTimer =
+                    m_loop.After(CProcessRunner::kStopGrace, [this] { m_conversion.Kill(); });
+            }
+            m_endWatch = m_loop.After(kPollInterval, [this] { OnEnd(); });
+            return;
+        }
         m_endWatch.reset();
         m_killTimer.reset();
         std::string record;
@@ -91,9 +101,7 @@ private:
 }  // namespace
 
 CProcessRunner::CProcessRunner(IEventLoop& loop, ConverterStarter starter)
-    : m_loop(loop), m_starter(std::move(starter)) {
-    RemoveAbandonedCaptures();
-}
+    : m_loop(loop), m_starter(std::move(starter)) {}
 
 std::unique_ptr<IRunningConversion> CProcessRunner::Start(const std::string& converter,
                                                           const std::string& input,

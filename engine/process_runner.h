@@ -45,7 +45,6 @@ public:
     // How long a stopped converter may take before it is killed.
     static constexpr std::chrono::milliseconds kStopGrace{2000};
 
-    // Starts by deleting the captures that killed runs left in the current folder.
     explicit CProcessRunner(IEventLoop& loop, ConverterStarter starter = &StartConverter);
 
     std::unique_ptr<IRunningConversion> Start(const std::string& converter,

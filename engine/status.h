@@ -12,7 +12,6 @@ class CStatus {
 public:
     enum class Code {
         Ok,
-        NameTaken,   // a file of that name exists already
         NotStarted,  // the converter could not be started
         ReadFailed,  // a capture that was opened could not be read
         Failed,      // any other system error

@@ -261,6 +261,15 @@ TEST_F(ConvertControllerTest, AChosenConverterWithABlankStaysOneWord) {
     EXPECT_EQ("\"/opt/my tools/conv\"", ReadSettings(m_store, "varloGui").execFile);
     m_controller.ConverterChosen("/usr/bin/ffmpeg");
     EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter)) << "no blank, no quotes";
+
+    // A '"' in the path cannot be written in the converter text: refused, and said so.
+    m_controller.ConverterChosen("/tools/my\" \"best/conv");
+    EXPECT_EQ("/usr/bin/ffmpeg", Field(ConvertField::Converter));
+    EXPECT_EQ("/usr/bin/ffmpeg", ReadSettings(m_store, "varloGui").execFile);
+    EXPECT_EQ(
+        Strings{"varloGui: /tools/my\" \"best/conv: " +
+                NativeText("パスに \" を含むプログラムは変換プログラムとして指定できません。")},
+        m_view.errors);
 }
 
 TEST_F(ConvertControllerTest, ChosenConverterIsSavedAtOnceAndShutdownSavesChanges) {
@@ -381,10 +390,22 @@ TEST_F(ConvertControllerChainTest, TheSecondPressOfADoubleClickDoesNotStop) {
         m_controller.ConvertClicked();
         EXPECT_EQ(doubleClick.count() == 0, m_runner.started.back().stopped);
     }
+
+    // The other way round: the stop has ended everything before the second press of its
+    // double click comes, which must not start a new run (clearing the stopped record).
+    m_runner.End(0);
+    ASSERT_FALSE(m_controller.Busy());
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(3600000));
+    m_controller.ConvertClicked();
+    EXPECT_EQ(1u, m_runner.started.size());
+    m_controller.SetDoubleClickTime(std::chrono::milliseconds(0));
+    m_controller.ConvertClicked();
+    EXPECT_EQ(2u, m_runner.started.size()) << "a press after the double-click time converts";
+
     // A batch that a drop started stops at the next press, however recent an older press was
     // (longer ago than the steady clock's epoch, the system's start, would be no test).
     m_controller.SetDoubleClickTime(std::chrono::seconds(10));
-    m_runner.End(0);
+    m_runner.End(1);
     m_view.autoState = 1;
     m_controller.FilesDropped({"/w/b.wav"});
     m_controller.ConvertClicked();
@@ -453,6 +474,12 @@ TEST_F(ConvertControllerChainTest, ConvertWhileBusyStopsTheChainAndDropsTheQueue
 TEST_F(ConvertControllerChainTest, ClosingWaitsForTheStopThenSavesAndCloses) {
     StartWith({"a.wav", "b.wav"}, /*autoExec=*/1);
     m_view.fields[ConvertField::Converter] = "typed";
+    EXPECT_FALSE(m_controller.RequestClose());
+    EXPECT_EQ(Strings{"varloGui: " + NativeText("変換中です。中止して終了しますか?")},
+              m_view.questions);
+    EXPECT_FALSE(m_runner.started[0].stopped) << "answered No: nothing changes";
+    EXPECT_FALSE(m_view.closed);
+    m_view.answer = true;
     EXPECT_FALSE(m_controller.RequestClose());
     EXPECT_TRUE(m_runner.started[0].stopped);
     EXPECT_FALSE(m_view.closed);

@@ -12,9 +12,11 @@
 
 #include "engine/capture_file.h"
 #include "engine/path_parts.h"
+#include "engine/process_runner.h"
 #include "language.h"
 #include "run_record.h"
 #include "temp_folder.h"
+#include "wait_loop.h"
 
 namespace varlo {
 namespace {
@@ -32,14 +34,20 @@ struct Seen {
 };
 
 // Each test runs in a fresh current folder; the fake converter's controls and report live in a
-// second folder so that the current one holds nothing but what the run leaves.
+// second folder so that the current one holds nothing but what the run leaves. The captures go to
+// a third, the user's private temporary folder.
 class ConverterRunTest : public ::testing::Test {
 protected:
-    ConverterRunTest() : m_controls(/*makeCurrent=*/false) {
+    ConverterRunTest() : m_controls(/*makeCurrent=*/false), m_private(/*makeCurrent=*/false) {
         ::setenv("FAKE_REPORT", ReportPath().c_str(), 1);
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        m_savedRuntime = runtime ? runtime : "";
+        ::setenv("XDG_RUNTIME_DIR", m_private.Path().c_str(), 1);
     }
 
     ~ConverterRunTest() override {
+        m_savedRuntime.empty() ? ::unsetenv("XDG_RUNTIME_DIR")
+                               : ::setenv("XDG_RUNTIME_DIR", m_savedRuntime.c_str(), 1);
         for (const char* name : {"FAKE_REPORT", "FAKE_STDOUT_FILE", "FAKE_STDOUT_REPEAT",
                                  "FAKE_STDERR_FILE", "FAKE_SIGNAL", "FAKE_EXIT"}) {
             ::unsetenv(name);
@@ -73,8 +81,16 @@ protected:
 
     std::string Here(const std::string& name) const { return m_folder.Path() + "/" + name; }
 
+    // What the converter's standard output or error was: a file in the private folder, without
+    // a name.
+    bool UnnamedPrivateFile(const std::string& target) const {
+        return target.starts_with(m_private.Path() + "/") && target.ends_with(" (deleted)");
+    }
+
     test::CTempFolder m_folder;
     test::CTempFolder m_controls;
+    test::CTempFolder m_private;
+    std::string m_savedRuntime;
 };
 
 TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
@@ -94,9 +110,10 @@ TEST_F(ConverterRunTest, RecordHoldsHeaderThenErrorLinesThenOutputLines) {
     EXPECT_EQ((std::vector<std::string>{kFake, input, output}), seen.argv);
     EXPECT_EQ(m_folder.Path(), seen.cwd);
     EXPECT_EQ("/dev/null", seen.stdinTarget);
-    EXPECT_EQ(Here("varloGui0.tmp"), seen.stdoutTarget);
-    EXPECT_EQ(Here("varloGuiErr0.tmp"), seen.stderrTarget);
+    EXPECT_TRUE(UnnamedPrivateFile(seen.stdoutTarget)) << seen.stdoutTarget;
+    EXPECT_TRUE(UnnamedPrivateFile(seen.stderrTarget)) << seen.stderrTarget;
     EXPECT_EQ(Names{}, m_folder.Names()) << "no capture may stay behind";
+    EXPECT_EQ(Names{}, m_private.Names());
 }
 
 TEST_F(ConverterRunTest, ConverterRunsAloneWithDefaultSignalsAndItsEndIsKnown) {
@@ -137,26 +154,80 @@ TEST_F(ConverterRunTest, HeaderNamesFilesWithoutFolders) {
         << "empty paths are passed on as empty arguments";
 }
 
-TEST_F(ConverterRunTest, CaptureNamesSkipExistingFiles) {
+TEST_F(ConverterRunTest, CapturesLeaveTheUsersFoldersAlone) {
+    // Files of the names that captures once had are the user's, and so is a folder nobody may
+    // write, or one that has gone: a conversion runs from each all the same.
     test::WriteFile("varloGui0.tmp", "keep 0");
-    test::WriteFile("varloGui1.tmp", "keep 1");
-    test::RecordOf(kFake, "a.wav", "a.aac");
-    EXPECT_EQ(Here("varloGui2.tmp"), Report().stdoutTarget);
-    EXPECT_EQ(Here("varloGuiErr0.tmp"), Report().stderrTarget);
-    EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
+    test::WriteFile("varloGuiErr5.tmp", "keep 5");
+    {
+        CWaitLoop loop;
+        CProcessRunner start(loop);  // what the program does as it starts
+    }
+    Prints("out\n", "err\n");
+    EXPECT_EQ("a -> b\r\nerr\r\nout\r\n", test::RecordOf(kFake, "a", "b"));
+    EXPECT_EQ((Names{"varloGui0.tmp", "varloGuiErr5.tmp"}), m_folder.Names());
     EXPECT_EQ("keep 0", test::ReadFile("varloGui0.tmp"));
-    EXPECT_EQ("keep 1", test::ReadFile("varloGui1.tmp"));
+    EXPECT_EQ("keep 5", test::ReadFile("varloGuiErr5.tmp"));
+
+    ASSERT_EQ(0, ::chmod(".", 0555));
+    // Permissions do not bind root, so the run happens in a child as an ordinary user.
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        ::chmod(m_private.Path().c_str(), 0777);  // the private folder stays the user's own
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(2);
+        }
+        ::unsetenv("FAKE_REPORT");
+        ::_exit(test::RecordOf(kFake, "a", "b") == "a -> b\r\nerr\r\nout\r\n" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status)) << "1: wrong record, 2: could not drop root";
+    ASSERT_EQ(0, ::chmod(".", 0755));
+
+    ASSERT_EQ(0, ::unlink("varloGui0.tmp"));
+    ASSERT_EQ(0, ::unlink("varloGuiErr5.tmp"));
+    ASSERT_EQ(0, ::rmdir(m_folder.Path().c_str()));
+    EXPECT_EQ("a -> b\r\nerr\r\nout\r\n", test::RecordOf(kFake, "a", "b"));
+    EXPECT_EQ(Names{}, m_private.Names());
 }
 
-TEST_F(ConverterRunTest, WithAllHundredNamesTakenNoneIsSharedAndNothingRuns) {
-    for (int n = 0; n <= 99; ++n) {
-        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "someone's " + std::to_string(n));
+TEST_F(ConverterRunTest, CapturesGoToThePrivateFolderOrSayWhyNot) {
+    const std::string tmp = m_controls.Path();
+    const struct {
+        const char* runtime;  // nullptr: not set
+        const char* tmpdir;
+        std::string folder;
+    } cases[] = {
+        {nullptr, tmp.c_str(), tmp},
+        {"", tmp.c_str(), tmp},
+        {"relative", nullptr, "/tmp"},
+        {nullptr, "relative", "/tmp"},
+    };
+    const char* savedTmp = std::getenv("TMPDIR");
+    const std::string saved = savedTmp ? savedTmp : "";
+    for (const auto& c : cases) {
+        c.runtime ? ::setenv("XDG_RUNTIME_DIR", c.runtime, 1) : ::unsetenv("XDG_RUNTIME_DIR");
+        c.tmpdir ? ::setenv("TMPDIR", c.tmpdir, 1) : ::unsetenv("TMPDIR");
+        CCaptureFile capture;
+        EXPECT_TRUE(capture.Create().Ok()) << c.folder;
+        EXPECT_EQ(c.folder, capture.Folder());
+        if (c.folder == tmp) {
+            EXPECT_EQ(Names{}, m_controls.Names()) << "a capture has no name";
+        }
     }
-    EXPECT_EQ("a -> b\r\nvarloGui0.tmp … varloGui99.tmp: File exists\r\n" + kNotStarted,
+    savedTmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+
+    // A capture that cannot be made is named by its folder, and the converter does not run.
+    const std::string missing = m_private.Path() + "/gone";
+    ::setenv("XDG_RUNTIME_DIR", missing.c_str(), 1);
+    EXPECT_EQ("a -> b\r\n" + missing + ": No such file or directory\r\n" + kNotStarted,
               test::RecordOf(kFake, "a", "b"));
     EXPECT_FALSE(Ran());
-    EXPECT_EQ(100u, m_folder.Names().size());
-    EXPECT_EQ("someone's 99", test::ReadFile("varloGui99.tmp"));
+    EXPECT_EQ(Names{}, m_folder.Names());
 }
 
 TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
@@ -175,6 +246,7 @@ TEST_F(ConverterRunTest, NoCaptureStaysBehindWhateverTheConverterDoes) {
         ::unsetenv(b.variable);
         EXPECT_EQ(0u, record.find("a -> b\r\nerr\r\n" + std::string(99, 'x') + "\r\n"));
         EXPECT_EQ(Names{}, m_folder.Names());
+        EXPECT_EQ(Names{}, m_private.Names());
     }
 }
 
@@ -325,55 +397,6 @@ TEST_F(ConverterRunTest, NulByteInAPathIsRefusedNotCut) {
     EXPECT_EQ(Names{}, m_folder.Names());
 }
 
-TEST_F(ConverterRunTest, CaptureThatCannotBeCreatedIsReportedAndNothingRuns) {
-    // Every output capture name is a folder: even number 99 cannot be written.
-    for (int n = 0; n <= 99; ++n) {
-        ASSERT_EQ(0, ::mkdir(("varloGui" + std::to_string(n) + ".tmp").c_str(), 0755));
-    }
-    EXPECT_EQ("a -> b\r\nvarloGui0.tmp … varloGui99.tmp: File exists\r\n" + kNotStarted,
-              test::RecordOf(kFake, "a", "b"));
-    EXPECT_FALSE(Ran());
-    EXPECT_EQ(100u, m_folder.Names().size());
-}
-
-TEST_F(ConverterRunTest, ErrorCaptureThatCannotBeCreatedLeavesNoOutputCapture) {
-    for (int n = 0; n <= 99; ++n) {
-        ASSERT_EQ(0, ::mkdir(("varloGuiErr" + std::to_string(n) + ".tmp").c_str(), 0755));
-    }
-    EXPECT_EQ("a -> b\r\nvarloGuiErr0.tmp … varloGuiErr99.tmp: File exists\r\n" + kNotStarted,
-              test::RecordOf(kFake, "a", "b"));
-    EXPECT_FALSE(Ran());
-    EXPECT_FALSE(PathExists("varloGui0.tmp"));
-}
-
-TEST_F(ConverterRunTest, CurrentFolderThatIsGoneIsReported) {
-    ASSERT_EQ(0, ::rmdir(m_folder.Path().c_str()));
-    EXPECT_EQ("a -> b\r\nvarloGui0.tmp: No such file or directory\r\n" + kNotStarted,
-              test::RecordOf(kFake, "a", "b"));
-    EXPECT_FALSE(Ran());
-}
-
-TEST_F(ConverterRunTest, ReadOnlyCurrentFolderIsReported) {
-    ASSERT_EQ(0, ::chmod(".", 0555));
-    // Permissions do not bind root, so the run happens in a child as an ordinary user.
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        constexpr uid_t kNobody = 65534;
-        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
-            ::_exit(2);
-        }
-        const std::string record = test::RecordOf(kFake, "a", "b");
-        ::_exit(record == "a -> b\r\nvarloGui0.tmp: Permission denied\r\n" + kNotStarted ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(child, ::waitpid(child, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status)) << "1: wrong record, 2: could not drop root";
-    EXPECT_FALSE(Ran());
-    EXPECT_EQ(Names{}, m_folder.Names());
-}
-
 // Stands in for a converter run whose capture turns unreadable: the capture's descriptor is
 // replaced by one of a folder, which cannot be read.
 ConverterStarter BreakCapture(bool errorCapture) {
@@ -387,39 +410,17 @@ ConverterStarter BreakCapture(bool errorCapture) {
     };
 }
 
-TEST_F(ConverterRunTest, ReadErrorAbandonsTheConversionAndKeepsTheCaptures) {
-    std::string record;
-    const CStatus status =
-        RunConverter(kFake, "a", "b", record, BreakCapture(/*errorCapture=*/true));
-    EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode()) << "a read error abandons the record";
-    EXPECT_EQ(Here("varloGuiErr0.tmp"), status.Subject());
-    EXPECT_EQ(EISDIR, status.SystemError());
-    EXPECT_EQ((Names{"varloGui0.tmp", "varloGuiErr0.tmp"}), m_folder.Names());
-    EXPECT_EQ("lost\n", test::ReadFile("varloGui0.tmp"));
-}
-
-TEST_F(ConverterRunTest, ReadErrorInOutputCaptureKeepsOnlyThatCapture) {
-    std::string record;
-    const CStatus status =
-        RunConverter(kFake, "a", "b", record, BreakCapture(/*errorCapture=*/false));
-    EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode());
-    EXPECT_EQ(Here("varloGui0.tmp"), status.Subject());
-    EXPECT_EQ(Names{"varloGui0.tmp"}, m_folder.Names());
-}
-
-TEST_F(ConverterRunTest, CapturesAreCreatedExclusively) {
-    test::WriteFile("taken", "mine");
-    ASSERT_EQ(0, ::symlink("taken", "link"));
-    CCaptureFile capture;
-    EXPECT_EQ(CStatus::Code::NameTaken, capture.Create("taken", false).GetCode());
-    EXPECT_EQ("mine", test::ReadFile("taken"));
-    EXPECT_EQ(CStatus::Code::Failed, capture.Create("link", true).GetCode())
-        << "overwriting must not follow a link";
-    EXPECT_EQ("mine", test::ReadFile("taken"));
-    EXPECT_TRUE(capture.Create("taken", true).Ok());
-    EXPECT_EQ("", test::ReadFile("taken"));
-    capture.Remove();
-    EXPECT_EQ(Names{"link"}, m_folder.Names());
+TEST_F(ConverterRunTest, ReadErrorAbandonsTheConversionAndNamesTheCapturesFolder) {
+    for (const bool errorCapture : {true, false}) {
+        std::string record;
+        const CStatus status = RunConverter(kFake, "a", "b", record, BreakCapture(errorCapture));
+        EXPECT_EQ(CStatus::Code::ReadFailed, status.GetCode())
+            << "a read error abandons the record";
+        EXPECT_EQ(m_private.Path(), status.Subject());
+        EXPECT_EQ(EISDIR, status.SystemError());
+        EXPECT_EQ(Names{}, m_folder.Names());
+        EXPECT_EQ(Names{}, m_private.Names());
+    }
 }
 
 TEST_F(ConverterRunTest, TwoCopiesInOneFolderNeverShareACapture) {

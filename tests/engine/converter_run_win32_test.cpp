@@ -223,48 +223,50 @@ TEST_F(ConverterRunWin32Test, BatchConverterRunsThroughTheInterpreterWithSafeNam
     EXPECT_EQ((Names{"conv.bat", "runs.bat"}), m_folder.Names());
 }
 
-TEST_F(ConverterRunWin32Test, CaptureNamesAreChosenAndRemovedAsOnEveryPlatform) {
-    test::WriteFile("varloGui0.tmp", "keep");
-    test::WriteFile("varloGui1.tmp", "keep");
-    Prints("", "");
-    test::RecordOf(kConverter, "a", "b");
-    EXPECT_EQ((Names{"varloGui0.tmp", "varloGui1.tmp"}), m_folder.Names());
-
-    for (int n = 2; n <= 99; ++n) {
-        test::WriteFile("varloGui" + std::to_string(n) + ".tmp", "old");
-    }
-    Prints("new\n", "");
-    const std::string allTaken = test::RecordOf(kConverter, "a", "b");
-    EXPECT_EQ(allTaken.size() - kNotStarted.size(), allTaken.rfind(kNotStarted)) << allTaken;
-    EXPECT_EQ("old", test::ReadFile("varloGui99.tmp")) << "none is shared, not even number 99";
-    EXPECT_EQ(100u, m_folder.Names().size());
-    DeleteFileA("varloGui99.tmp");
-
-    CCaptureFile capture;
-    EXPECT_EQ(CStatus::Code::NameTaken, capture.Create("varloGui0.tmp", false).GetCode());
-    EXPECT_EQ("keep", test::ReadFile("varloGui0.tmp"));
-
-    // No capture can be made when the last name is a folder: nothing runs, and the record says
-    // why and that the converter did not start.
-    ASSERT_TRUE(std::filesystem::create_directory("varloGui99.tmp"));
-    DeleteFileA(ReportPath().c_str());
+TEST_F(ConverterRunWin32Test, CapturesAreUnnamedTemporaryFilesAndLeaveTheUsersAlone) {
+    test::WriteFile("varloGui0.tmp", "keep 0");
+    test::WriteFile("varloGuiErr5.tmp", "keep 5");
+    const std::string temp = m_folder.Path() + "\\temp";
+    ASSERT_TRUE(std::filesystem::create_directory(temp));
+    char saved[1024] = {};
+    const DWORD savedLength = GetEnvironmentVariableA("TMP", saved, sizeof saved);
+    SetEnvironmentVariableA("TMP", temp.c_str());
+    Prints("out\n", "err\n");
     const std::string record = test::RecordOf(kConverter, "a", "b");
-    EXPECT_EQ(0u, record.find("a -> b\r\n")) << record;
-    EXPECT_NE(std::string::npos, record.find("varloGui99.tmp: ")) << record;
-    EXPECT_EQ(record.size() - kNotStarted.size(), record.rfind(kNotStarted)) << record;
+    EXPECT_EQ(Names{}, test::CTempFolder::NamesIn(temp)) << "closed, the captures are gone";
+
+    // A capture that cannot be made is named by its folder, and nothing runs.
+    DeleteFileA(ReportPath().c_str());
+    SetEnvironmentVariableA("TMP", (temp + "\\gone").c_str());
+    const std::string refused = test::RecordOf(kConverter, "a", "b");
+    SetEnvironmentVariableA("TMP", savedLength > 0 ? saved : nullptr);
+
+    EXPECT_EQ("a -> b\r\nerr\r\nout\r\n", record);
+    EXPECT_EQ(0u, refused.find("a -> b\r\n" + temp + "\\gone: ")) << refused;
+    EXPECT_EQ(refused.size() - kNotStarted.size(), refused.rfind(kNotStarted)) << refused;
     EXPECT_TRUE(Arguments().empty()) << "the converter did not run";
-    EXPECT_FALSE(PathExists("varloGuiErr0.tmp"));
+    EXPECT_EQ((Names{"temp", "varloGui0.tmp", "varloGuiErr5.tmp"}), m_folder.Names());
+    EXPECT_EQ("keep 0", test::ReadFile("varloGui0.tmp"));
+    EXPECT_EQ("keep 5", test::ReadFile("varloGuiErr5.tmp"));
 }
 
-TEST_F(ConverterRunWin32Test, CapturesNobodyHoldsAreRemovedAndNamesCompareAsFiles) {
-    test::WriteFile("varloGui0.tmp", "left by a run that was killed");
-    CCaptureFile held;
-    ASSERT_TRUE(held.Create("varloGuiErr0.tmp", false).Ok());
-    RemoveAbandonedCaptures();
-    EXPECT_EQ(Names{"varloGuiErr0.tmp"}, m_folder.Names()) << "one in use stays";
-    held.Remove();
-    EXPECT_EQ(Names{}, m_folder.Names());
+TEST(PathFromField, OnePairOfQuotesAroundAPastedPathIsNotPartOfIt) {
+    const struct {
+        std::string text, path;
+    } cases[] = {
+        {"\"Z:\\music\\b.wav\"", "Z:\\music\\b.wav"},  // Explorer's "Copy as path"
+        {"Z:\\music\\b.wav", "Z:\\music\\b.wav"},
+        {"\"\"", ""},
+        {"\"", "\""},
+        {"\"a\" \"b\"", "\"a\" \"b\""},  // two pairs: not one path in quotes
+        {"\"a.wav", "\"a.wav"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.path, PathFromField(c.text)) << c.text;
+    }
+}
 
+TEST_F(ConverterRunWin32Test, NamesCompareAsFiles) {
     EXPECT_EQ(FileKey("C:\\W\\Song.aac"), FileKey("c:/w//x/../SONG.aac"));
     EXPECT_EQ(FileKey(m_folder.Path() + "\\a.aac"), FileKey(".\\a.aac"));
     EXPECT_NE(FileKey("C:\\w\\a.aac"), FileKey("C:\\w\\a(1).aac"));

@@ -10,8 +10,7 @@
 //                       argument, every field ended by a NUL byte
 //   FAKE_BY_INPUT       when set, the input's file name chooses what it does: "exit-N",
 //                       "signal-N", "close-stdout", "bytes" (invalid UTF-8 and NUL bytes),
-//                       "print-50m" (50 MB in lines of 100 bytes), "replace-capture" (its
-//                       standard output capture is replaced by a folder before it prints),
+//                       "print-50m" (50 MB in lines of 100 bytes),
 //                       "sleep-N" (writes part of its output file, then takes N ms),
 //                       "stubborn" (ignores SIGTERM, starts a child that ignores it too and
 //                       prints "child <pid>" to standard error, writes part of its output file,
@@ -19,6 +18,8 @@
 //                       once all that is done), "leaves-helper" (obeys SIGTERM, but first starts a
 //                       helper that ignores it and writes the output file over and over; FAKE_PIDS
 //                       as for "stubborn", once the helper ignores SIGTERM),
+//                       "leaves-child" (starts a child that waits for a signal, writes both
+//                       pids to FAKE_PIDS, and exits with 0),
 //                       "session" (prints "leader" when it leads a session of its own, "no tty"
 //                       when it has no terminal, "defaults" when no signal is blocked or ignored)
 #include <fcntl.h>
@@ -136,6 +137,14 @@ int ByInput(const std::string& input, const std::string& output) {
         for (;;) {
             ::pause();
         }
+    } else if (starts("leaves-child")) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (;;) {
+                ::pause();
+            }
+        }
+        Announce(child);
     } else if (starts("sleep-")) {
         StartOutput(output);
         Announce(0);
@@ -155,11 +164,6 @@ int ByInput(const std::string& input, const std::string& output) {
         for (;;) {
             ::pause();
         }
-    } else if (starts("replace-capture")) {
-        const std::string capture = LinkTarget("/proc/self/fd/1");
-        ::unlink(capture.c_str());
-        ::mkdir(capture.c_str(), 0755);
-        WriteAll(STDOUT_FILENO, "written after the swap\n");
     } else {
         WriteAll(STDOUT_FILENO, "converted " + name + "\n");
     }

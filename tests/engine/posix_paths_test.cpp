@@ -32,6 +32,32 @@ TEST(PathExists, TrueForFilesAndFoldersOnly) {
     EXPECT_FALSE(PathExists(std::string("file.wav\0junk", 13))) << "a NUL must not cut the name";
 }
 
+TEST(FileKey, OneFileHasOneKeyThroughLinkedFoldersAndADanglingLinkIsTaken) {
+    test::CTempFolder folder;
+    ASSERT_EQ(0, ::mkdir("data", 0755));
+    ASSERT_EQ(0, ::mkdir("data/Music", 0755));
+    ASSERT_EQ(0, ::symlink("data/Music", "Music"));
+    const std::string key = folder.Path() + "/data/Music/take.aac";
+    const struct {
+        std::string path, key;
+    } cases[] = {
+        {"Music/take.aac", key},
+        {"data/Music/take.aac", key},
+        {folder.Path() + "/Music//./take.aac", key},
+        {"./take.aac", folder.Path() + "/take.aac"},
+        {"gone/../x/take.aac", folder.Path() + "/x/take.aac"},  // no such folder: as written
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.key, FileKey(c.path)) << c.path;
+    }
+
+    EXPECT_EQ("\"b.wav\"", PathFromField("\"b.wav\"")) << "a '\"' is part of a POSIX name";
+
+    // A name that a dangling link bears is taken: the converter would write through it.
+    ASSERT_EQ(0, ::symlink("../elsewhere/other.aac", "data/song.aac"));
+    EXPECT_EQ("data/song(1).aac", ProposeOutputPath("data/song.wav"));
+}
+
 TEST(RecordHeader, KeepsBackslashesAndColonsOfPosixNames) {
     EXPECT_EQ("back\\slash.wav -> back\\slash.aac\r\n",
               RecordHeader("back\\slash.wav", "back\\slash.aac"));

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "engine/path_parts.h"
+#include "engine/watchdog.h"
 #include "process_gone.h"
 #include "temp_folder.h"
 #include "wait_loop.h"
@@ -168,19 +169,37 @@ TEST_F(ProcessRunnerTest, AStopAfterTheConverterEndedLeavesItsEndAndOutputAlone)
     EXPECT_EQ(NameKind::Link, KindOfName("link.aac"));
 }
 
-TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKillLeft) {
+TEST_F(ProcessRunnerTest, WhatAConverterLeavesEndsBeforeItsRecord) {
+    const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
+    ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    auto running = Start("leaves-child.wav", "child.aac");
+    const pid_t child = Pids(pids).second;
+    ASSERT_TRUE(RunUntilEnded());
+    EXPECT_TRUE(test::Gone(child)) << "the record must not say done while its work goes on";
+    EXPECT_EQ("leaves-child.wav -> child.aac\r\n", m_record);
+}
+
+TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramHoweverItEnds) {
     const std::string pids = m_folder.Path() + "/../pids-" + std::to_string(::getpid());
     const std::string seen = pids + "-seen";
     ::setenv("FAKE_PIDS", pids.c_str(), 1);
+    test::CTempFolder captures(/*makeCurrent=*/false);
+    test::WriteFile("older.aac", "the user's");
     for (const bool killed : {false, true}) {
         SCOPED_TRACE(killed ? "SIGKILL" : "exit()");
         const auto program = [&] {
+            ::setenv("XDG_RUNTIME_DIR", captures.Path().c_str(), 1);
+            StartWatchdog();  // as the program's main does
             CWaitLoop loop;
             CProcessRunner runner(loop);
-            auto running = runner.Start(kFake, "stubborn.wav", "theirs.aac",
+            // Converters that leave a child which outlives them, as a wrapper script's encoder.
+            auto created = runner.Start(kFake, "stubborn.wav", "theirs.aac",
                                         [](CStatus, std::string, RunOutcome) {});
             const auto [converter, helper] = Pids(pids);
-            test::WriteFile(seen, std::to_string(converter) + " " + std::to_string(helper));
+            auto existing = runner.Start(kFake, "stubborn-2.wav", "older.aac",
+                                         [](CStatus, std::string, RunOutcome) {});
+            const auto [converter2, helper2] = Pids(pids);
+            test::WriteFile(seen, std::to_string(helper) + " " + std::to_string(helper2));
             killed ? (void)::raise(SIGKILL) : std::exit(1);  // as when the X server goes
         };
         const std::function<bool(int)> ended = [killed](int status) {
@@ -188,25 +207,14 @@ TEST_F(ProcessRunnerTest, NothingOutlivesTheProgramAndTheNextStartClearsWhatAKil
                           : testing::ExitedWithCode(1)(status);
         };
         EXPECT_EXIT(program(), ended, "");
-        const auto [converter, helper] = Pids(seen);
-        EXPECT_TRUE(test::GoneSoon(converter)) << "the converter dies with the program";
-        if (killed) {
-            ::kill(helper, SIGKILL);  // what it started is beyond the program's reach
-            EXPECT_TRUE(test::GoneSoon(helper)) << "it held the captures open";
-        } else {
-            EXPECT_TRUE(test::GoneSoon(helper));
-            EXPECT_EQ(std::set<std::string>{}, m_folder.Names());
-        }
+        const auto [helper, helper2] = Pids(seen);
+        EXPECT_TRUE(test::GoneSoon(helper)) << "what the converter started dies too";
+        EXPECT_TRUE(test::GoneSoon(helper2));
+        EXPECT_TRUE(m_loop.RunUntil([] { return !PathExists("theirs.aac"); }, 1s))
+            << "the output it created goes";
+        EXPECT_EQ(std::set<std::string>{"older.aac"}, m_folder.Names()) << "the user's stays";
+        EXPECT_EQ(std::set<std::string>{}, captures.Names()) << "no capture anywhere";
     }
-    EXPECT_EQ((std::set<std::string>{"theirs.aac", "varloGui0.tmp", "varloGuiErr0.tmp"}),
-              m_folder.Names());
-    // The next start removes what the killed run left, and not what a running copy holds.
-    auto running = Start("sleep-60000.wav", "mine.aac");
-    ASSERT_TRUE(m_loop.RunUntil([] { return PathExists("mine.aac"); }, 10s));
-    CProcessRunner next(m_loop);
-    EXPECT_EQ(
-        (std::set<std::string>{"theirs.aac", "mine.aac", "varloGui1.tmp", "varloGuiErr1.tmp"}),
-        m_folder.Names());
 }
 
 TEST_F(ProcessRunnerTest, StopOfAnOrdinaryConverterIsQuickAndKeepsAnOutputThatExisted) {

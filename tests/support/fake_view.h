@@ -62,6 +62,10 @@ public:
     void ShowError(const std::string& boxCaption, const std::string& message) override {
         errors.push_back(boxCaption + ": " + message);
     }
+    bool Ask(const std::string& boxCaption, const std::string& question) override {
+        questions.push_back(boxCaption + ": " + question);
+        return answer;
+    }
     void CloseWindow() override { closed = true; }
     bool IsActive() override { return active; }
     void NotifyBatchEnded(const std::string& summary, bool failures) override {
@@ -77,6 +81,8 @@ public:
     bool busy = false;
     std::pair<std::size_t, std::size_t> progress;
     std::vector<std::string> errors;
+    std::vector<std::string> questions;
+    bool answer = false;  // to every question
     bool closed = false;
     bool active = true;
     std::vector<std::string> notifications;

@@ -73,6 +73,12 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
       m_messageBox([](QWidget* owner, const QString& caption, const QString& text) {
           QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
           box.exec();
+      }),
+      m_questionBox([](QWidget* owner, const QString& caption, const QString& text) {
+          QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                          owner);
+          box.setDefaultButton(QMessageBox::No);
+          return box.exec() == QMessageBox::Yes;
       }) {
     // The desktop session is ending: there is no time to wait for converters to stop.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { EndSession(); });
@@ -260,10 +266,10 @@ void CConvertDialog::ShowSaveFailure() {
 
 void CConvertDialog::done(int result) {
     if (m_initialized && !m_closing) {
-        SavePlace();
-        if (!m_controller.RequestClose()) {
-            return;  // closed through CloseWindow once the conversions have stopped
+        if (!m_controller.RequestClose(/*ask=*/!m_quitting)) {
+            return;  // kept open, or closed through CloseWindow once the conversions have stopped
         }
+        SavePlace();
         ShowSaveFailure();
     }
     m_closing = true;
@@ -271,6 +277,7 @@ void CConvertDialog::done(int result) {
 }
 
 void CConvertDialog::Quit() {
+    m_quitting = true;
     // Topmost first; a window that will not close must not hold the quit up for ever.
     for (int tries = 0; tries < 64; ++tries) {
         if (QWidget* popup = QApplication::activePopupWidget()) {
@@ -433,6 +440,10 @@ void CConvertDialog::ShowError(const std::string& caption, const std::string& me
     m_messageBox(this, ToQString(caption), ToQString(message));
 }
 
+bool CConvertDialog::Ask(const std::string& caption, const std::string& question) {
+    return m_questionBox(this, ToQString(caption), ToQString(question));
+}
+
 bool CConvertDialog::IsActive() {
     return isActiveWindow();
 }
@@ -443,6 +454,7 @@ void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool) {
 
 void CConvertDialog::CloseWindow() {
     m_closing = true;
+    SavePlace();
     ShowSaveFailure();
     QDialog::done(QDialog::Rejected);
 }

@@ -35,6 +35,11 @@ public:
     using MessageBoxFunction =
         std::function<void(QWidget* owner, const QString& caption, const QString& text)>;
     void SetMessageBox(MessageBoxFunction messageBox) { m_messageBox = std::move(messageBox); }
+    // Asks a question and returns true for Yes; a question box with No the default unless
+    // replaced (the tests answer it here).
+    using QuestionFunction =
+        std::function<bool(QWidget* owner, const QString& caption, const QString& text)>;
+    void SetQuestionBox(QuestionFunction questionBox) { m_questionBox = std::move(questionBox); }
 
     // The program's arguments, program path first.
     void SetArguments(std::vector<std::string> arguments);
@@ -56,6 +61,7 @@ public:
     void SetBusy(bool busy) override;
     void SetProgress(std::size_t done, std::size_t total) override;
     void ShowError(const std::string& caption, const std::string& message) override;
+    bool Ask(const std::string& caption, const std::string& question) override;
     void CloseWindow() override;
     bool IsActive() override;
     void NotifyBatchEnded(const std::string& summary, bool failures) override;
@@ -103,6 +109,7 @@ private:
     CProfileStore& m_profile;
     IFileChooser& m_chooser;
     MessageBoxFunction m_messageBox;
+    QuestionFunction m_questionBox;
     std::size_t m_saveFailuresShown = 0;
     bool m_placeSaved = false;
     std::map<int, QWidget*> m_controls;
@@ -110,7 +117,8 @@ private:
     const decltype(MainControls(Language::Japanese)) m_table = MainControls(CurrentLanguage());
     std::vector<QWidget*> m_templateControls;  // in the table's order
     bool m_initialized = false;
-    bool m_closing = false;  // the controller has agreed to the close
+    bool m_closing = false;   // the controller has agreed to the close
+    bool m_quitting = false;  // a quit signal came: the close asks nothing
 };
 
 }  // namespace varlo

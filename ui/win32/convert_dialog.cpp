@@ -723,6 +723,11 @@ void CConvertDialog::ShowError(const std::string& caption, const std::string& me
     m_messageBox(m_hwnd, AnsiToWide(message), AnsiToWide(caption), MB_OK | MB_ICONSTOP);
 }
 
+bool CConvertDialog::Ask(const std::string& caption, const std::string& question) {
+    return m_messageBox(m_hwnd, AnsiToWide(question), AnsiToWide(caption),
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void CConvertDialog::CloseWindow() {
     if (m_hwnd == nullptr) {
         return;

@@ -73,6 +73,7 @@ public:
     void SetBusy(bool busy) override;
     void SetProgress(std::size_t done, std::size_t total) override;
     void ShowError(const std::string& caption, const std::string& message) override;
+    bool Ask(const std::string& caption, const std::string& question) override;
     void CloseWindow() override;
     bool IsActive() override;
     void NotifyBatchEnded(const std::string& summary, bool failures) override;

@@ -85,6 +85,12 @@ protected:
         arguments.insert(arguments.begin(), "/usr/bin/varloGui");
         m_dialog = std::make_unique<CConvertDialog>(m_store, m_chooser, &m_runner);
         m_dialog->SetArguments(arguments);
+        m_dialog->SetQuestionBox(
+            [this](QWidget* owner, const QString& caption, const QString& text) {
+                EXPECT_EQ(m_dialog.get(), owner);
+                m_questions.push_back(caption + ": " + text);
+                return m_answerYes;
+            });
         m_dialog->show();
         QCoreApplication::processEvents();  // the command line loads once the window shows
         return *m_dialog;
@@ -124,6 +130,8 @@ protected:
     std::string m_unreadable = "\x01none";
     test::CFakeRunner m_runner;
     std::unique_ptr<CConvertDialog> m_dialog;
+    QStringList m_questions;
+    bool m_answerYes = true;
 };
 
 TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
@@ -554,7 +562,13 @@ TEST_F(ConvertDialogTest, ClosingDuringAChainStopsItThenSavesAndCloses) {
     Open({}, /*autoExec=*/1);
     m_runner.answer = nullptr;
     Drop("file:///w/a.wav\nfile:///w/b.wav\n", Over(IDOK));
+    m_answerYes = false;
+    QTest::keyClick(m_dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(QStringList{U("varloGui: 変換中です。中止して終了しますか?")}, m_questions);
+    EXPECT_FALSE(m_runner.started[0].stopped) << "answered No: the conversions go on";
+    m_answerYes = true;
     m_dialog->reject();
+    EXPECT_EQ(2, m_questions.size());
     EXPECT_TRUE(m_dialog->isVisible()) << "the converter is asked to stop first";
     EXPECT_TRUE(m_runner.started[0].stopped);
     m_runner.End(0, {}, "stopped\r\n");

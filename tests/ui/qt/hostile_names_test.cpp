@@ -166,12 +166,19 @@ TEST_F(HostileNamesTest, ProgramArgumentsReachTheConverterByteForByte) {
     pid_t child = -1;
     ASSERT_EQ(0, posix_spawn(&child, VARLOGUI_PATH, nullptr, nullptr, argv.data(), envp.data()));
 
-    // With auto-convert on, every argument converts once the window shows.
-    for (int i = 0; i < 400 && Runs(Notes()).size() < m_paths.size(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    ::kill(child, SIGTERM);
+    // With auto-convert on, every argument converts once the window shows: watched until the
+    // last one has reached the converter, or the program has ended, with a bound only a hung
+    // program reaches, however loaded the machine.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     int status = 0;
+    pid_t ended = 0;
+    while (Runs(Notes()).size() < m_paths.size() && ended == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        ended = ::waitpid(child, &status, WNOHANG);
+    }
+    ASSERT_EQ(0, ended) << "the program ended before converting every name";
+    ::kill(child, SIGTERM);
     ASSERT_EQ(child, ::waitpid(child, &status, 0));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 

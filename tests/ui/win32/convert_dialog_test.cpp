@@ -91,7 +91,7 @@ protected:
             [this](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
                 EXPECT_EQ(m_dialog->Handle(), owner);
                 m_boxes.push_back({text, caption, type});
-                return IDOK;
+                return (type & MB_YESNO) ? m_answer : IDOK;
             });
         m_dialog->SetHelp([this](HWND, const std::string& file, UINT command, ULONG_PTR data) {
             m_helps.push_back({file, command, data});
@@ -177,6 +177,7 @@ protected:
     CFakeChooser m_chooser;
     test::CFakeRunner m_runner;
     std::vector<MessageBoxCall> m_boxes;
+    int m_answer = IDYES;  // to a question
     std::vector<HelpCall> m_helps;
     bool m_helpAnswers = false;
     std::unique_ptr<CConvertDialog> m_dialog;
@@ -669,8 +670,17 @@ TEST_F(Win32DialogTest, AChainHoldsTheFieldsTakesDropsAndStopsOnStop) {
 
 TEST_F(Win32DialogTest, ClosingDuringAChainWaitsForItToStop) {
     Open({"C:\\w\\a.wav", "C:\\w\\b.wav"}, /*autoExec=*/1);
+    m_answer = IDNO;
+    Click(IDCANCEL);
+    test::PumpMessages(m_window);
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(Wide("変換中です。中止して終了しますか?"), m_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), m_boxes[0].type);
+    EXPECT_FALSE(m_runner.started.at(0).stopped) << "answered No: the conversions go on";
+    m_answer = IDYES;
     SendMessageA(m_window, WM_CLOSE, 0, 0);
     test::PumpMessages(m_window);  // the dialog posts itself IDCANCEL
+    EXPECT_EQ(2u, m_boxes.size());
     EXPECT_TRUE(IsWindow(m_window)) << "open until the converter has stopped";
     EXPECT_TRUE(m_runner.started.at(0).stopped);
     FinishNext();
