@@ -4,6 +4,7 @@
 // NativeText, the windows into their own strings.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace varlo {
@@ -71,8 +72,14 @@ enum class TextId {
     End,  // not a text: every id lies before it
 };
 
-// The two languages the program speaks: Japanese, and English for everyone else.
-enum class Language { Japanese, English };
+// The languages the program speaks: Japanese, and English for everyone else. The catalogue has a
+// column for each, in this order.
+enum class Language {
+    Japanese,
+    English,
+    End,  // not a language: every one lies before it
+};
+inline constexpr std::size_t kLanguageCount = static_cast<std::size_t>(Language::End);
 
 // The language of every text from now on; the program sets it once, as it starts, from the
 // user's language. Japanese until then.
