@@ -63,38 +63,67 @@ inline constexpr ControlEntry kMainControls[] = {
      Growth::Stays},
 };
 
-// The table as a window in `language` lays it out: the English labels are longer, so their
-// column grows into the fields, and the browse buttons and the auto-convert box widen; the
-// Japanese layout is the table itself.
+// Where a language's texts need their columns to stand, in dialog units: the labels left of the
+// path fields, the fields, the browse buttons right of them, and the auto-convert box. The English
+// labels are longer, so their column grows into the fields, and the browse buttons and the
+// auto-convert box widen.
+struct Span {
+    int x, width;
+};
+struct LanguageColumns {
+    Span label, field, browse, checkBox;
+};
+// Indexed by Language.
+inline constexpr LanguageColumns kLanguageColumns[] = {
+    /* Japanese */ {{10, 15}, {25, 155}, {180, 25}, {60, 43}},
+    /* English */ {{5, 30}, {37, 136}, {175, 32}, {60, 60}},
+};
+static_assert(std::size(kLanguageColumns) == kLanguageCount, "every language has its columns");
+
+// The table as a window in `language` lays it out: each control of a column takes the language's
+// place and width for it.
 inline constexpr std::array<ControlEntry, std::size(kMainControls)> MainControls(
     Language language) {
+    const LanguageColumns& columns = kLanguageColumns[static_cast<std::size_t>(language)];
     std::array<ControlEntry, std::size(kMainControls)> controls{};
     for (std::size_t i = 0; i < controls.size(); ++i) {
         ControlEntry entry = kMainControls[i];
-        if (language == Language::English) {
-            switch (entry.kind) {
-                case ControlKind::Label:
-                    entry.x = 5, entry.width = 30;
-                    break;
-                case ControlKind::PathField:
-                    entry.x = 37, entry.width = 136;
-                    break;
-                case ControlKind::CheckBox:
-                    entry.width = 60;
-                    break;
-                case ControlKind::Button:
-                    if (entry.text == TextId::Browse) {
-                        entry.x = 175, entry.width = 32;
-                    }
-                    break;
-                default:
-                    break;
-            }
+        const Span* span = nullptr;
+        switch (entry.kind) {
+            case ControlKind::Label:
+                span = &columns.label;
+                break;
+            case ControlKind::PathField:
+                span = &columns.field;
+                break;
+            case ControlKind::CheckBox:
+                span = &columns.checkBox;
+                break;
+            case ControlKind::Button:
+                span = entry.text == TextId::Browse ? &columns.browse : nullptr;
+                break;
+            default:
+                break;
+        }
+        if (span != nullptr) {
+            entry.x = span->x, entry.width = span->width;
         }
         controls[i] = entry;
     }
     return controls;
 }
+
+// The table itself is the Japanese layout.
+constexpr bool TableIsJapaneseLayout() {
+    const auto japanese = MainControls(Language::Japanese);
+    for (std::size_t i = 0; i < japanese.size(); ++i) {
+        if (japanese[i].x != kMainControls[i].x || japanese[i].width != kMainControls[i].width) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(TableIsJapaneseLayout(), "the Japanese columns match the table");
 
 // A control's place in pixels.
 struct ControlBox {
