@@ -15,14 +15,14 @@
 #include "file_chooser.h"
 #include "queue_handoff.h"
 #include "settings/profile_store.h"
+#include "texts.h"
 
 namespace varlo {
 
 int CConvertApp::Run() {
     // Japanese for a Japanese user, English for everyone else, as the system would pick the
     // resources: the user's UI language decides.
-    SetLanguage(PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? Language::Japanese
-                                                                           : Language::English);
+    SetLanguage(LanguageOfUiLanguage(GetUserDefaultUILanguage()));
     // The tooltip control's window class.
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,5 +1,8 @@
 #include "texts.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "common/code_page.h"
 
 namespace varlo {
@@ -12,9 +15,28 @@ std::wstring AnsiToWide(const std::string& text) {
     return ToWide(text, CP_ACP);
 }
 
+namespace {
+
+// Each language's resources, indexed by Language.
+constexpr WORD kResourceLanguages[] = {
+    MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT),
+    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+};
+static_assert(std::size(kResourceLanguages) == kLanguageCount, "every language has its resources");
+
+}  // namespace
+
 WORD ResourceLanguage(Language language) {
-    return language == Language::Japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
-                                          : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    return kResourceLanguages[static_cast<std::size_t>(language)];
+}
+
+Language LanguageOfUiLanguage(LANGID uiLanguage) {
+    for (std::size_t i = 0; i < std::size(kResourceLanguages); ++i) {
+        if (PRIMARYLANGID(kResourceLanguages[i]) == PRIMARYLANGID(uiLanguage)) {
+            return static_cast<Language>(i);
+        }
+    }
+    return Language::English;
 }
 
 const DLGTEMPLATE* DialogTemplate(int id) {

@@ -19,6 +19,9 @@ const DLGTEMPLATE* DialogTemplate(int id);
 
 // The resource language of a language of the program's texts.
 WORD ResourceLanguage(Language language);
+// The language for the user's UI language: the one whose resources share its primary language,
+// English for any other.
+Language LanguageOfUiLanguage(LANGID uiLanguage);
 
 // ANSI (code page CP_ACP) bytes as UTF-16, as the A functions would read them.
 std::wstring AnsiToWide(const std::string& text);
