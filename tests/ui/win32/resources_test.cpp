@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <vector>
 
 #include "dialog_template.h"
@@ -48,15 +49,26 @@ RECT At(int x, int y, int width, int height) {
     return {x, y, x + width, y + height};
 }
 
+// Each language's templates, with the font its script needs; every language has its row.
+struct TemplateLanguage {
+    Language language;
+    const char* name;
+    const char* font;  // UTF-8
+};
+constexpr TemplateLanguage kTemplateLanguages[] = {
+    {Language::Japanese, "Japanese", "ＭＳ Ｐゴシック"},
+    {Language::English, "English", "MS Shell Dlg"},
+};
+static_assert(std::size(kTemplateLanguages) == kLanguageCount);
+
 TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
-    for (const Language language : {Language::Japanese, Language::English}) {
-        SCOPED_TRACE(language == Language::Japanese ? "Japanese" : "English");
+    for (const auto& [language, name, font] : kTemplateLanguages) {
+        SCOPED_TRACE(name);
         const test::DialogTemplate main = test::ReadDialogTemplate(
             GetModuleHandleA(nullptr), IDD_MAIN, ResourceLanguage(language));
         EXPECT_TRUE(main.extended);
         EXPECT_EQ(L"varloGui", main.caption);
-        EXPECT_EQ(language == Language::Japanese ? Wide("ＭＳ Ｐゴシック") : L"MS Shell Dlg",
-                  main.font);
+        EXPECT_EQ(Wide(font), main.font);
         EXPECT_EQ(9, main.pointSize);
         EXPECT_EQ(0, main.rect.left);
         EXPECT_EQ(0, main.rect.top);
@@ -106,14 +118,13 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
 }
 
 TEST(Resources, AboutTemplateIsAPlainOneInEachLanguage) {
-    for (const Language language : {Language::Japanese, Language::English}) {
-        SCOPED_TRACE(language == Language::Japanese ? "Japanese" : "English");
+    for (const auto& [language, name, font] : kTemplateLanguages) {
+        SCOPED_TRACE(name);
         const test::DialogTemplate about = test::ReadDialogTemplate(
             GetModuleHandleA(nullptr), IDD_ABOUT, ResourceLanguage(language));
         EXPECT_FALSE(about.extended);
         EXPECT_EQ(Catalogue(TextId::AboutCaption, language), about.caption);
-        EXPECT_EQ(language == Language::Japanese ? Wide("ＭＳ Ｐゴシック") : L"MS Shell Dlg",
-                  about.font);
+        EXPECT_EQ(Wide(font), about.font);
         EXPECT_EQ(9, about.pointSize);
         EXPECT_EQ(235, about.rect.right);
         EXPECT_EQ(55, about.rect.bottom);
