@@ -10,7 +10,6 @@
 
 #include "engine/path_parts.h"
 #include "res/resource.h"
-#include "settings/settings.h"
 #include "texts.h"
 #include "ui/main_window.h"
 #include "window_place.h"
@@ -46,25 +45,6 @@ std::string ProgramPath() {
 std::string HelpFilePath() {
     const std::string program = ProgramPath();
     return program.substr(0, program.size() - SplitPath(program).extension.size()) + ".HLP";
-}
-
-// The work areas of the screens, where windows may stand.
-std::vector<ControlBox> ScreenWorkAreas() {
-    std::vector<ControlBox> areas;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            if (GetMonitorInfoW(monitor, &info)) {
-                const RECT& work = info.rcWork;
-                reinterpret_cast<std::vector<ControlBox>*>(data)->push_back(
-                    {work.left, work.top, work.right - work.left, work.bottom - work.top});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&areas));
-    return areas;
 }
 
 bool ModifierKeyDown() {
@@ -219,7 +199,7 @@ BOOL CConvertDialog::OnInitDialog() {
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(GetDoubleClickTime()));
     m_controller.Start();
     // Where it was last closed; else, at the size it had, in the middle of the screen.
-    if (!RestorePlace()) {
+    if (!RestoreWindowPlace(m_hwnd, m_profile, m_controller.Section(), m_layout.MinimumSize())) {
         CentreWindow(m_hwnd, nullptr);
     }
     m_menu.Add(m_hwnd);
@@ -228,40 +208,6 @@ BOOL CConvertDialog::OnInitDialog() {
     // Only once the window shows do the command line's files start converting.
     PostMessageA(m_hwnd, kStartQueueMessage, 0, 0);
     return TRUE;  // the focus goes to the first tab stop: Convert
-}
-
-bool CConvertDialog::RestorePlace() {
-    const std::optional<WindowPlace> place = ReadWindowPlace(m_profile, m_controller.Section());
-    if (!place) {
-        return false;
-    }
-    RECT now;
-    GetWindowRect(m_hwnd, &now);
-    const int width = std::max(place->width, static_cast<int>(m_layout.MinimumSize().cx));
-    const int height = std::max(place->height, static_cast<int>(m_layout.MinimumSize().cy));
-    const bool placed =
-        place->placed && CanBeGrabbed({place->left, place->top, width, height}, ScreenWorkAreas());
-    SetWindowPos(m_hwnd, nullptr, placed ? place->left : now.left, placed ? place->top : now.top,
-                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    return placed;
-}
-
-void CConvertDialog::SavePlace() {
-    RECT rect;
-    if (IsIconic(m_hwnd) || IsZoomed(m_hwnd)) {
-        // The size it comes back to, placed in work-area terms: they differ from the screen's
-        // only by a task bar above or left of the work area.
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        if (!GetWindowPlacement(m_hwnd, &placement)) {
-            return;
-        }
-        rect = placement.rcNormalPosition;
-    } else if (!GetWindowRect(m_hwnd, &rect)) {
-        return;
-    }
-    WriteWindowPlace(m_profile, m_controller.Section(),
-                     {rect.right - rect.left, rect.bottom - rect.top, true, rect.left, rect.top});
 }
 
 void CConvertDialog::AddTooltips() {
@@ -371,7 +317,7 @@ void CConvertDialog::OnDestroy() {
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
     m_taskbar.Detach();
-    SavePlace();
+    SaveWindowPlace(m_hwnd, m_profile, m_controller.Section());
     m_controller.Shutdown();  // once, however the window went
     ShowSaveError();
 }

@@ -93,10 +93,6 @@ private:
     void RemoveNotifyIcon();
 
     void AddTooltips();
-    // Gives the window the size and place of the last run; false when none is stored or the
-    // stored place is on no screen now, the window then standing where the template puts it.
-    bool RestorePlace();
-    void SavePlace();
     void Browse(FileDialogKind kind);
     // Says once, as the window closes, that settings were lost because no write could go anywhere.
     void ShowSaveError();
