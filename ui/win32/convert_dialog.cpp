@@ -8,10 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "about_dialog.h"
 #include "engine/path_parts.h"
 #include "res/resource.h"
-#include "settings/settings.h"
 #include "texts.h"
 #include "ui/main_window.h"
 #include "window_place.h"
@@ -49,25 +47,6 @@ std::string HelpFilePath() {
     return program.substr(0, program.size() - SplitPath(program).extension.size()) + ".HLP";
 }
 
-// The work areas of the screens, where windows may stand.
-std::vector<ControlBox> ScreenWorkAreas() {
-    std::vector<ControlBox> areas;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            if (GetMonitorInfoW(monitor, &info)) {
-                const RECT& work = info.rcWork;
-                reinterpret_cast<std::vector<ControlBox>*>(data)->push_back(
-                    {work.left, work.top, work.right - work.left, work.bottom - work.top});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&areas));
-    return areas;
-}
-
 bool ModifierKeyDown() {
     return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
@@ -91,13 +70,13 @@ CConvertDialog::CConvertDialog(CProfileStore& profile, IFileChooser& chooser,
       m_notifyIcon([](DWORD message, const NOTIFYICONDATAW& icon) {
           auto data = icon;
           return Shell_NotifyIconW(message, &data) != FALSE;
-      }) {}
+      }),
+      m_menu(m_controller) {}
 
 CConvertDialog::~CConvertDialog() {
     if (m_hwnd != nullptr) {
         DestroyWindow(m_hwnd);
     }
-    ReleaseTaskbar();
 }
 
 void CConvertDialog::SetCommandLine(const std::string& commandLine) {
@@ -137,11 +116,7 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_loop.OnMessage(message, wParam)) {
         return TRUE;
     }
-    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        // The shell (re)started: the button it made knows nothing of the progress yet.
-        ReleaseTaskbar();
-        m_taskbarTried = false;
-        ShowTaskbarProgress();
+    if (m_taskbar.OnMessage(message)) {
         return TRUE;
     }
     switch (message) {
@@ -160,13 +135,13 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnNotifyIcon(LOWORD(lParam));
             return TRUE;
         case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            m_layout.OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
             return TRUE;
         case WM_SYSCOMMAND:
-            return OnSysCommand(wParam);
+            return m_menu.OnSysCommand(wParam) ? TRUE : FALSE;
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wParam));
             return TRUE;
@@ -178,24 +153,16 @@ INT_PTR CConvertDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnHelp();
             return TRUE;
         case WM_GETMINMAXINFO:
-            if (m_minimumSize.cx > 0) {
-                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-                limits->ptMinTrackSize = {m_minimumSize.cx, m_minimumSize.cy};
-                return TRUE;
-            }
-            return FALSE;
+            return m_layout.OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam)) ? TRUE : FALSE;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) {
-                OnSize(LOWORD(lParam), HIWORD(lParam));
+                m_layout.OnSize(LOWORD(lParam), HIWORD(lParam));
             }
             return TRUE;
         case WM_ACTIVATE:
-            // The user is back: a red taskbar button has said what it had to.
-            if (LOWORD(wParam) != WA_INACTIVE && std::exchange(m_failureShown, false) &&
-                m_taskbar != nullptr) {
-                m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
-            }
+            // The user is back: the taskbar button and the balloon have said what they had to.
             if (LOWORD(wParam) != WA_INACTIVE) {
+                m_taskbar.Activated();
                 RemoveNotifyIcon();
             }
             return FALSE;
@@ -223,144 +190,24 @@ BOOL CConvertDialog::OnInitDialog() {
     // A log of many records outgrows the 32K characters an edit control takes by default.
     SendMessageA(m_logEdit, EM_SETLIMITTEXT, 0, 0);
 
-    if (HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE); systemMenu != nullptr) {
-        const std::wstring about = UiText(TextId::AboutMenu);
-        if (!about.empty()) {
-            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-            AppendMenuW(systemMenu, MF_STRING, IDM_ABOUT, about.c_str());
-        }
-    }
     SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // The growth rules place every control, also when the screen's scaling changes: the dialog
-    // manager's own scaling of the layout (Windows 10 1703 on) would undo theirs. It still
-    // scales the font.
-    using SetBehaviorFunction =
-        BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
-    if (const auto setBehavior = reinterpret_cast<SetBehaviorFunction>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")))) {
-        const auto layout = static_cast<DIALOG_DPI_CHANGE_BEHAVIORS>(DDC_DISABLE_RESIZE |
-                                                                     DDC_DISABLE_CONTROL_RELAYOUT);
-        setBehavior(m_hwnd, layout, layout);
-    }
-    RememberLayout();
+    m_layout.Remember(m_hwnd);
     m_loop.Attach(m_hwnd);
-    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+    m_taskbar.Attach(m_hwnd);
 
     m_controller.SetDoubleClickTime(std::chrono::milliseconds(GetDoubleClickTime()));
     m_controller.Start();
     // Where it was last closed; else, at the size it had, in the middle of the screen.
-    if (!RestorePlace()) {
+    if (!RestoreWindowPlace(m_hwnd, m_profile, m_controller.Section(), m_layout.MinimumSize())) {
         CentreWindow(m_hwnd, nullptr);
     }
-    AddJobsMenu();
+    m_menu.Add(m_hwnd);
     AddTooltips();
     m_relay.Start(m_hwnd, m_tooltip);
     // Only once the window shows do the command line's files start converting.
     PostMessageA(m_hwnd, kStartQueueMessage, 0, 0);
     return TRUE;  // the focus goes to the first tab stop: Convert
-}
-
-void CConvertDialog::RememberLayout() {
-    RECT client;
-    GetClientRect(m_hwnd, &client);
-    m_templateClient = {client.right - client.left, client.bottom - client.top};
-    RECT window;
-    GetWindowRect(m_hwnd, &window);
-    m_minimumSize = {window.right - window.left, window.bottom - window.top};
-    m_dpi = WindowDpi(m_hwnd);
-
-    // Every control: those that stay put move too when the scaling changes.
-    m_layout.clear();
-    for (HWND control = GetWindow(m_hwnd, GW_CHILD); control != nullptr;
-         control = GetWindow(control, GW_HWNDNEXT)) {
-        RECT rect;
-        GetWindowRect(control, &rect);
-        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-        m_layout.push_back({control, GetDlgCtrlID(control), rect});
-    }
-}
-
-void CConvertDialog::OnDpiChanged(UINT dpi, const RECT& proposed) {
-    if (dpi != 0 && m_dpi != 0 && dpi != m_dpi) {
-        const auto scaled = [&](LONG value) {
-            return static_cast<LONG>(MulDiv(value, static_cast<int>(dpi), static_cast<int>(m_dpi)));
-        };
-        for (Placed& placed : m_layout) {
-            placed.rect = {scaled(placed.rect.left), scaled(placed.rect.top),
-                           scaled(placed.rect.right), scaled(placed.rect.bottom)};
-        }
-        m_templateClient = {scaled(m_templateClient.cx), scaled(m_templateClient.cy)};
-        m_dpi = dpi;
-    }
-    // The least size is the scaled template with the frame at the new scaling, known once there.
-    m_minimumSize = {};
-    SetWindowPos(m_hwnd, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
-                 proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT window, client;
-    GetWindowRect(m_hwnd, &window);
-    GetClientRect(m_hwnd, &client);
-    m_minimumSize = {m_templateClient.cx + (window.right - window.left) - client.right,
-                     m_templateClient.cy + (window.bottom - window.top) - client.bottom};
-}
-
-bool CConvertDialog::RestorePlace() {
-    const std::optional<WindowPlace> place = ReadWindowPlace(m_profile, m_controller.Section());
-    if (!place) {
-        return false;
-    }
-    RECT now;
-    GetWindowRect(m_hwnd, &now);
-    const int width = std::max(place->width, static_cast<int>(m_minimumSize.cx));
-    const int height = std::max(place->height, static_cast<int>(m_minimumSize.cy));
-    const bool placed =
-        place->placed && CanBeGrabbed({place->left, place->top, width, height}, ScreenWorkAreas());
-    SetWindowPos(m_hwnd, nullptr, placed ? place->left : now.left, placed ? place->top : now.top,
-                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    return placed;
-}
-
-void CConvertDialog::SavePlace() {
-    RECT rect;
-    if (IsIconic(m_hwnd) || IsZoomed(m_hwnd)) {
-        // The size it comes back to, placed in work-area terms: they differ from the screen's
-        // only by a task bar above or left of the work area.
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        if (!GetWindowPlacement(m_hwnd, &placement)) {
-            return;
-        }
-        rect = placement.rcNormalPosition;
-    } else if (!GetWindowRect(m_hwnd, &rect)) {
-        return;
-    }
-    WriteWindowPlace(m_profile, m_controller.Section(),
-                     {rect.right - rect.left, rect.bottom - rect.top, true, rect.left, rect.top});
-}
-
-void CConvertDialog::OnSize(int width, int height) {
-    const int dx = std::max(0, width - static_cast<int>(m_templateClient.cx));
-    const int dy = std::max(0, height - static_cast<int>(m_templateClient.cy));
-    HDWP positions = BeginDeferWindowPos(static_cast<int>(m_layout.size()));
-    for (const Placed& placed : m_layout) {
-        const RECT& rect = placed.rect;
-        const ControlBox box =
-            GrownBox(GrowthOf(placed.id),
-                     {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top}, dx, dy);
-        // Drawn anew where it lands, not copied from where it was: a button that moves into the
-        // grown part would otherwise stay blank until something else repaints it.
-        const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
-        if (positions != nullptr) {
-            positions = DeferWindowPos(positions, placed.window, nullptr, box.x, box.y, box.width,
-                                       box.height, flags);
-        } else {
-            SetWindowPos(placed.window, nullptr, box.x, box.y, box.width, box.height, flags);
-        }
-    }
-    if (positions != nullptr) {
-        EndDeferWindowPos(positions);
-    }
-    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CConvertDialog::AddTooltips() {
@@ -407,62 +254,15 @@ void CConvertDialog::OnCommand(int id) {
             Browse(FileDialogKind::Converter);
             break;
         default:
-            // A submenu of the window menu reports its entries as commands, not system commands.
-            JobsChosen(static_cast<UINT>(id));
+            m_menu.OnCommand(static_cast<UINT>(id));
             break;
     }
-}
-
-bool CConvertDialog::JobsChosen(UINT id) {
-    if (id <= IDM_JOBS || id > IDM_JOBS + 16u * static_cast<UINT>(kMaxJobs)) {
-        return false;
-    }
-    m_controller.SetJobs(static_cast<int>((id - IDM_JOBS) / 16));
-    CheckJobs();
-    return true;
 }
 
 void CConvertDialog::Browse(FileDialogKind kind) {
     if (const std::optional<std::string> path =
             m_chooser.Choose(kind, m_controller.StartFolderFor(kind), m_hwnd)) {
         m_controller.FileChosen(kind, *path);
-    }
-}
-
-BOOL CConvertDialog::OnSysCommand(WPARAM command) {
-    // The system keeps the low four bits of a window menu command for itself.
-    const UINT id = static_cast<UINT>(command & 0xFFF0);
-    if (id == IDM_ABOUT) {
-        CAboutDialog about;
-        about.DoModal(m_hwnd);
-        return TRUE;
-    }
-    return JobsChosen(id) ? TRUE : FALSE;
-}
-
-void CConvertDialog::AddJobsMenu() {
-    const HMENU systemMenu = GetSystemMenu(m_hwnd, FALSE);
-    const std::wstring title = UiText(TextId::JobsMenu);
-    if (systemMenu == nullptr || title.empty()) {
-        return;
-    }
-    m_jobsMenu = CreatePopupMenu();
-    if (m_jobsMenu == nullptr) {
-        return;
-    }
-    for (int jobs = 1; jobs <= m_controller.MostUsefulJobs(); ++jobs) {
-        AppendMenuW(m_jobsMenu, MF_STRING, IDM_JOBS + 16 * static_cast<UINT>(jobs),
-                    std::to_wstring(jobs).c_str());
-    }
-    AppendMenuW(systemMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(m_jobsMenu), title.c_str());
-    CheckJobs();
-}
-
-void CConvertDialog::CheckJobs() {
-    const int count = GetMenuItemCount(m_jobsMenu);
-    if (count > 0) {
-        CheckMenuRadioItem(m_jobsMenu, 0, static_cast<UINT>(count - 1),
-                           static_cast<UINT>(m_controller.Jobs() - 1), MF_BYPOSITION);
     }
 }
 
@@ -516,8 +316,8 @@ void CConvertDialog::OnDestroy() {
     RemoveNotifyIcon();
     m_relay.Stop();
     m_tooltip = nullptr;  // owned by the window, and so already gone with it
-    ReleaseTaskbar();
-    SavePlace();
+    m_taskbar.Detach();
+    SaveWindowPlace(m_hwnd, m_profile, m_controller.Section());
     m_controller.Shutdown();  // once, however the window went
     ShowSaveError();
 }
@@ -614,33 +414,7 @@ void CConvertDialog::SetBusy(bool busy) {
 }
 
 void CConvertDialog::SetProgress(std::size_t done, std::size_t total) {
-    m_done = done;
-    m_total = total;
-    ShowTaskbarProgress();
-}
-
-void CConvertDialog::ShowTaskbarProgress() {
-    if (m_hwnd == nullptr) {
-        return;
-    }
-    if (m_taskbar == nullptr && !m_taskbarTried && m_total != 0) {
-        m_taskbarTried = true;
-        // Missing before Windows 7 and from some shells: the caption shows the progress anyway.
-        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_ITaskbarList3, reinterpret_cast<void**>(&m_taskbar)))) {
-            m_taskbar = nullptr;
-        } else if (FAILED(m_taskbar->HrInit())) {
-            ReleaseTaskbar();
-        }
-    }
-    if (m_taskbar == nullptr) {
-        return;
-    }
-    if (m_total == 0) {
-        m_taskbar->SetProgressState(m_hwnd, TBPF_NOPROGRESS);
-    } else {
-        m_taskbar->SetProgressValue(m_hwnd, m_done, m_total);
-    }
+    m_taskbar.SetProgress(done, total);
 }
 
 bool CConvertDialog::IsActive() {
@@ -671,14 +445,7 @@ void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool failures)
     } else {
         m_notifyIconShown = m_notifyIcon(NIM_ADD, icon);
     }
-    // The taskbar button flashes until the window is activated; red where conversions failed.
-    FLASHWINFO flash{sizeof flash, m_hwnd, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
-    FlashWindowEx(&flash);
-    if (failures && m_taskbar != nullptr) {
-        m_taskbar->SetProgressValue(m_hwnd, 1, 1);
-        m_taskbar->SetProgressState(m_hwnd, TBPF_ERROR);
-        m_failureShown = true;
-    }
+    m_taskbar.BatchEnded(failures);
 }
 
 void CConvertDialog::OnNotifyIcon(UINT event) {
@@ -710,13 +477,6 @@ void CConvertDialog::RemoveNotifyIcon() {
     icon.hWnd = m_hwnd;
     icon.uID = kNotifyIconId;
     m_notifyIcon(NIM_DELETE, icon);
-}
-
-void CConvertDialog::ReleaseTaskbar() {
-    if (m_taskbar != nullptr) {
-        m_taskbar->Release();
-        m_taskbar = nullptr;
-    }
 }
 
 void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {

@@ -5,18 +5,19 @@
 #include <windows.h>
 
 #include <shellapi.h>
-#include <shobjidl.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "dialog_layout.h"
 #include "engine/convert_controller.h"
 #include "engine/process_runner.h"
 #include "file_chooser.h"
 #include "queue_handoff.h"
+#include "taskbar_progress.h"
 #include "tooltip_relay.h"
 #include "window_event_loop.h"
+#include "window_menu.h"
 
 namespace varlo {
 
@@ -79,47 +80,23 @@ public:
     void NotifyBatchEnded(const std::string& summary, bool failures) override;
 
 private:
-    struct Placed {
-        HWND window;
-        int id;
-        RECT rect;  // in the template's client area
-    };
-
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog();
     void OnCommand(int id);
-    BOOL OnSysCommand(WPARAM command);
     void OnDropFiles(HDROP drop);
     BOOL OnPaint();
     void OnHelp();
     void OnDestroy();
-    void OnSize(int width, int height);
-    // The screen's scaling changed (another screen, or its setting): the layout the growth rules
-    // start from scales with it, and the window takes the size the system proposes.
-    void OnDpiChanged(UINT dpi, const RECT& proposed);
     // The notification-area icon whose balloon tells a batch's end.
     void OnNotifyIcon(UINT event);
     void RemoveNotifyIcon();
 
     void AddTooltips();
-    // The window menu's 同時変換数 entry: how many conversions may run at once.
-    void AddJobsMenu();
-    void CheckJobs();
-    // A choice of the 同時変換数 submenu; false for any other command.
-    bool JobsChosen(UINT id);
-    void RememberLayout();
-    // Gives the window the size and place of the last run; false when none is stored or the
-    // stored place is on no screen now, the window then standing where the template puts it.
-    bool RestorePlace();
-    void SavePlace();
     void Browse(FileDialogKind kind);
     // Says once, as the window closes, that settings were lost because no write could go anywhere.
     void ShowSaveError();
     HWND FieldWindow(ConvertField field) const;
-    // The task bar button's progress, from the last SetProgress.
-    void ShowTaskbarProgress();
-    void ReleaseTaskbar();
 
     CProfileStore& m_profile;
     // Before the controller: its conversions watch through them until they end with it.
@@ -145,19 +122,9 @@ private:
     HWND m_hwnd = nullptr;
     bool m_modal = false;
 
-    std::vector<Placed> m_layout;
-    SIZE m_templateClient{};  // the client area the template made
-    SIZE m_minimumSize{};     // the window the template made
-    UINT m_dpi = 0;           // the scaling the three above are in
-
-    HMENU m_jobsMenu = nullptr;  // owned by the window menu
-
-    UINT m_taskbarCreated = 0;  // the message that says the task bar button (again) exists
-    ITaskbarList3* m_taskbar = nullptr;
-    bool m_taskbarTried = false;
-    bool m_failureShown = false;  // the taskbar button is red until the window is activated
-    std::size_t m_done = 0;
-    std::size_t m_total = 0;
+    CDialogLayout m_layout;
+    CWindowMenu m_menu;
+    CTaskbarProgress m_taskbar;
 };
 
 }  // namespace varlo

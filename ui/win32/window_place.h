@@ -1,8 +1,12 @@
-// Where the windows open: the main window in the middle of its screen's work area, the about box
-// over the main window.
+// Where the windows open: the main window where it was last closed or in the middle of its
+// screen's work area, the about box over the main window.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
+
+#include "settings/profile_store.h"
 
 namespace varlo {
 
@@ -13,5 +17,13 @@ void CentreWindow(HWND window, HWND over);
 
 // The dots per inch of the screen `window` is on, as the system scales it for this program.
 UINT WindowDpi(HWND window);
+
+// Gives `window` the size and place stored under `section` of `profile`, at least `least` large;
+// false when none is stored or the stored place is on no screen now, the window then standing
+// where it stood.
+bool RestoreWindowPlace(HWND window, const CProfileStore& profile, const std::string& section,
+                        SIZE least);
+// Stores under `section` of `profile` the size and place `window` comes back to.
+void SaveWindowPlace(HWND window, CProfileStore& profile, const std::string& section);
 
 }  // namespace varlo
