@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "about_dialog.h"
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "texts.h"
