@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
 #include "engine/convert_view.h"
-#include "engine/platform/status.h"
 #include "engine/process_runner.h"
 #include "engine/scheduler.h"
 

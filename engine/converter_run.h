@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "common/status.h"
 #include "engine/platform/capture_file.h"
 #include "engine/platform/converter_process.h"
-#include "engine/platform/status.h"
 
 namespace varlo {
 

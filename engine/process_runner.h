@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "common/status.h"
 #include "engine/converter_run.h"
 #include "engine/event_loop.h"
 #include "engine/platform/converter_process.h"
-#include "engine/platform/status.h"
 
 namespace varlo {
 

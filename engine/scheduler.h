@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
 #include "engine/core/batch_summary.h"
-#include "engine/platform/status.h"
 #include "engine/process_runner.h"
 
 namespace varlo {

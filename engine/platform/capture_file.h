@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/native_handle.h"
+#include "common/status.h"
 #include "engine/core/capture_lines.h"
-#include "engine/platform/status.h"
 
 namespace varlo {
 

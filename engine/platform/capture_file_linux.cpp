@@ -1,16 +1,14 @@
 #include <errno.h>
 #include <fcntl.h>
 
+#include "common/retry.h"
 #include "engine/platform/capture_file_system.h"
 
 namespace varlo {
 
 int OpenUnnamedFile(const std::string& folder) {
-    int fd;
-    do {
-        fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return RetryAfterSignal(
+        -1, [&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600); });
 }
 
 bool UnnamedFilesUnsupported(int error) {

@@ -6,27 +6,12 @@
 
 #include <cstdlib>
 
+#include "common/retry.h"
 #include "engine/platform/capture_file.h"
 #include "engine/platform/capture_file_system.h"
+#include "engine/platform/posix_calls.h"
 
 namespace varlo {
-
-namespace {
-
-// Keeps a descriptor clear of 0, 1 and 2: when the program itself was started with those closed,
-// a capture could otherwise land on one of them and be mixed up with the converter's own.
-int AboveStandardStreams(int fd) {
-    if (fd > STDERR_FILENO) {
-        return fd;
-    }
-    int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
-    return moved;
-}
-
-}  // namespace
 
 namespace {
 
@@ -85,16 +70,12 @@ int CCaptureFile::Rewind() {
 }
 
 int CCaptureFile::ReadSome(char* buffer, std::size_t size, std::size_t& got) {
-    for (;;) {
-        const ssize_t n = ::read(static_cast<int>(Handle()), buffer, size);
-        if (n >= 0) {
-            got = static_cast<std::size_t>(n);
-            return 0;
-        }
-        if (errno != EINTR) {
-            return errno;
-        }
+    const ssize_t n = RetryAfterSignal(-1, ::read, static_cast<int>(Handle()), buffer, size);
+    if (n < 0) {
+        return errno;
     }
+    got = static_cast<std::size_t>(n);
+    return 0;
 }
 
 }  // namespace varlo

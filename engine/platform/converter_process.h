@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/native_handle.h"
+#include "common/status.h"
 #include "engine/core/converter_words.h"
-#include "engine/platform/status.h"
 
 namespace varlo {
 

@@ -9,8 +9,10 @@
 
 #include <cstdlib>
 
+#include "common/retry.h"
 #include "engine/platform/converter_process.h"
 #include "engine/platform/converter_process_system.h"
+#include "engine/platform/posix_calls.h"
 
 extern char** environ;
 
@@ -69,16 +71,6 @@ std::vector<std::string> ProgramCandidates(const std::string& program) {
     }
 }
 
-// A descriptor clear of 0, 1 and 2, which the child is about to replace; closes `fd`.
-int AboveStandardStreams(int fd) {
-    if (fd < 0 || fd > STDERR_FILENO) {
-        return fd;
-    }
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    ::close(fd);
-    return moved;
-}
-
 // What the child needs, all of it made before it starts: it may only make system calls.
 struct ChildPlan {
     std::vector<std::string> candidates;
@@ -90,10 +82,7 @@ struct ChildPlan {
 };
 
 int ChildFails(int report, int error) {
-    ssize_t written;
-    do {
-        written = ::write(report, &error, sizeof error);
-    } while (written < 0 && errno == EINTR);
+    RetryAfterSignal(-1, ::write, report, &error, sizeof error);
     return 127;
 }
 
@@ -202,16 +191,12 @@ int Spawn(const std::vector<std::string>& args, CaptureHandles captures, pid_t& 
 
     // Nothing to read once exec has closed the pipe; an error code when it failed.
     int error = 0;
-    ssize_t got;
-    do {
-        got = ::read(static_cast<int>(reportRead.Get()), &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) {
+    if (RetryAfterSignal(-1, ::read, static_cast<int>(reportRead.Get()), &error, sizeof error) <=
+        0) {
         return 0;
     }
     int status;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    RetryAfterSignal(-1, ::waitpid, pid, &status, 0);
     return error != 0 ? error : ECHILD;
 }
 
@@ -240,10 +225,8 @@ namespace {
 // cannot be waited for at all.
 bool LeaderEnded(pid_t pid, int options, bool& waitable) {
     siginfo_t info = {};
-    int rc;
-    do {
-        rc = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT | options);
-    } while (rc < 0 && errno == EINTR);
+    const int rc = RetryAfterSignal(-1, ::waitid, P_PID, static_cast<id_t>(pid), &info,
+                                    WEXITED | WNOWAIT | options);
     waitable = rc == 0;
     return rc != 0 || info.si_pid != 0;
 }
@@ -265,10 +248,7 @@ void CConverterProcess::Collect(bool waitable) {
             ::kill(-m_state->pid, SIGCONT);
         }
         int status = 0;
-        pid_t got;
-        do {
-            got = ::waitpid(m_state->pid, &status, 0);
-        } while (got < 0 && errno == EINTR);
+        const pid_t got = RetryAfterSignal(-1, ::waitpid, m_state->pid, &status, 0);
         if (got > 0) {
             end = EndFrom(status);
         }

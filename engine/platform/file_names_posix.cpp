@@ -9,6 +9,7 @@
 
 #include "engine/core/path_parts.h"
 #include "engine/platform/file_names.h"
+#include "engine/platform/posix_calls.h"
 
 namespace varlo {
 
@@ -22,11 +23,7 @@ namespace {
 std::string LexicalKey(const std::string& path) {
     std::string whole = path;
     if (path.front() != '/') {
-        std::vector<char> folder(PATH_MAX);
-        while (::getcwd(folder.data(), folder.size()) == nullptr && errno == ERANGE) {
-            folder.resize(folder.size() * 2);
-        }
-        whole = std::string(folder.data()) + "/" + path;
+        whole = CurrentFolder() + "/" + path;
     }
     // Lexically, as the names stand: a name that does not exist yet has no link to follow.
     std::vector<std::string_view> names;

@@ -11,7 +11,9 @@
 #include <map>
 #include <vector>
 
+#include "common/retry.h"
 #include "engine/platform/converter_process_system.h"
+#include "engine/platform/posix_calls.h"
 #include "engine/platform/watchdog.h"
 
 namespace varlo {
@@ -64,12 +66,11 @@ void Take(std::map<std::int32_t, Watched>& watched, const char* message, std::si
     std::map<std::int32_t, Watched> watched;
     std::vector<char> message(sizeof(MessageHead) + PATH_MAX + 1);
     for (;;) {
-        const ssize_t got = ::recv(socket, message.data(), message.size(), 0);
-        if (got > 0) {
-            Take(watched, message.data(), static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
+        const ssize_t got = RetryAfterSignal(-1, ::recv, socket, message.data(), message.size(), 0);
+        if (got <= 0) {
             break;  // the program has gone
         }
+        Take(watched, message.data(), static_cast<std::size_t>(got));
     }
     for (const auto& [group, conversion] : watched) {
         ::kill(-group, SIGKILL);
@@ -90,10 +91,7 @@ void Send(const MessageHead& head, const std::string& path) {
     std::vector<char> message(sizeof head + path.size());
     std::memcpy(message.data(), &head, sizeof head);
     std::memcpy(message.data() + sizeof head, path.data(), path.size());
-    ssize_t sent;
-    do {
-        sent = ::send(g_socket, message.data(), message.size(), MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
+    RetryAfterSignal(-1, ::send, g_socket, message.data(), message.size(), MSG_NOSIGNAL);
 }
 
 // The watchdog works from the root folder: a relative output is made absolute here.
@@ -101,11 +99,8 @@ std::string AbsolutePath(const std::string& path) {
     if (path.empty() || path.front() == '/') {
         return path;
     }
-    char folder[PATH_MAX];
-    if (::getcwd(folder, sizeof folder) == nullptr) {
-        return {};
-    }
-    return std::string(folder) + "/" + path;
+    const std::string folder = CurrentFolder();
+    return folder.empty() ? std::string() : folder + "/" + path;
 }
 
 }  // namespace

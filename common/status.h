@@ -1,5 +1,5 @@
-// What an operation of the engine came to: done, or why not. One type for every failure of a
-// conversion, so that callers test one thing and show one kind of message.
+// What an operation came to: done, or why not. One type for every failure of a conversion or a
+// save, so that callers test one thing and show one kind of message.
 #pragma once
 
 #include <string>
@@ -23,6 +23,8 @@ public:
     static CStatus Error(Code code, std::string subject, int systemError);
     // A failure that no system error code describes; `text` is what the user is told.
     static CStatus Unexpected(std::string text);
+    // A failure of `code` whose whole message, subject and reason, is `text`.
+    static CStatus Described(Code code, std::string text);
 
     bool Ok() const { return m_code == Code::Ok; }
     Code GetCode() const { return m_code; }
@@ -36,6 +38,7 @@ private:
     Code m_code = Code::Ok;
     std::string m_subject;
     int m_systemError = 0;
+    std::string m_text;  // the message, when it is given whole
 };
 
 }  // namespace varlo

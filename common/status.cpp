@@ -1,4 +1,4 @@
-#include "engine/platform/status.h"
+#include "common/status.h"
 
 namespace varlo {
 
@@ -17,7 +17,17 @@ CStatus CStatus::Unexpected(std::string text) {
     return status;
 }
 
+CStatus CStatus::Described(Code code, std::string text) {
+    CStatus status;
+    status.m_code = code;
+    status.m_text = std::move(text);
+    return status;
+}
+
 std::string CStatus::Message() const {
+    if (!m_text.empty()) {
+        return m_text;
+    }
     if (m_code == Code::Exception) {
         return m_subject;
     }
