@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "common/system_text.h"
-#include "engine/capture_lines.h"
 #include "engine/converter_run.h"
+#include "engine/core/capture_lines.h"
 #include "harness.h"
 
 namespace varlo::bench {

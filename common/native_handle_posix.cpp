@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "native_handle.h"
+#include "retry.h"
 
 namespace varlo {
 
@@ -13,10 +14,8 @@ void CloseNativeHandle(NativeHandle handle) {
 
 bool WriteAll(NativeHandle handle, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(static_cast<int>(handle), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t written =
+            RetryAfterSignal(-1, ::write, static_cast<int>(handle), bytes.data(), bytes.size());
         if (written <= 0) {
             if (written == 0) {
                 errno = EIO;

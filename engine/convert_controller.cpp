@@ -1,16 +1,17 @@
-#include "convert_controller.h"
+#include "engine/convert_controller.h"
 
 #include <algorithm>
 #include <thread>
 #include <utility>
 
-#include "arguments.h"
-#include "capture_lines.h"
 #include "common/system_text.h"
-#include "output_path.h"
-#include "path_parts.h"
+#include "engine/core/arguments.h"
+#include "engine/core/capture_lines.h"
+#include "engine/core/path_parts.h"
+#include "engine/core/start_folder.h"
+#include "engine/output_path.h"
+#include "engine/platform/file_names.h"
 #include "settings/settings.h"
-#include "start_folder.h"
 
 namespace varlo {
 

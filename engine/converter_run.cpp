@@ -1,4 +1,4 @@
-#include "converter_run.h"
+#include "engine/converter_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "common/system_text.h"
-#include "console_text.h"
-#include "path_parts.h"
-#include "watchdog.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/console_text.h"
+#include "engine/platform/file_names.h"
+#include "engine/platform/watchdog.h"
 
 namespace varlo {
 

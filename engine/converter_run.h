@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "capture_file.h"
-#include "converter_process.h"
-#include "status.h"
+#include "common/status.h"
+#include "engine/platform/capture_file.h"
+#include "engine/platform/converter_process.h"
 
 namespace varlo {
 

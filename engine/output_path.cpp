@@ -1,11 +1,12 @@
-#include "output_path.h"
+#include "engine/output_path.h"
 
 #include "common/text.h"
 
 #include <string_view>
 
-#include "name_limit.h"
-#include "path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
+#include "engine/platform/name_limit.h"
 
 namespace varlo {
 

@@ -1,10 +1,10 @@
-#include "process_runner.h"
+#include "engine/process_runner.h"
 
 #include <exception>
 #include <new>
 
 #include "common/system_text.h"
-#include "converter_run.h"
+#include "engine/converter_run.h"
 
 namespace varlo {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "converter_process.h"
-#include "converter_run.h"
-#include "event_loop.h"
-#include "status.h"
+#include "common/status.h"
+#include "engine/converter_run.h"
+#include "engine/event_loop.h"
+#include "engine/platform/converter_process.h"
 
 namespace varlo {
 

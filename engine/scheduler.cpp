@@ -1,4 +1,4 @@
-#include "scheduler.h"
+#include "engine/scheduler.h"
 
 #include <algorithm>
 #include <utility>
@@ -114,20 +114,6 @@ std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {
     // A stop counted what it dropped from the queue; otherwise the batch is what began.
     m_outcome.total = std::max(m_outcome.total, m_begun);
     return m_outcome;
-}
-
-std::string BatchSummary(const BatchOutcome& outcome) {
-    const std::size_t converted = outcome.files - outcome.failed - outcome.stopped;
-    if (outcome.stopped > 0) {
-        return NativeText(TextId::StoppedAfter,
-                          {std::to_string(converted), std::to_string(outcome.total)});
-    }
-    if (outcome.failed > 0) {
-        return NativeText(TextId::ConvertedAndFailed,
-                          {std::to_string(converted), std::to_string(outcome.failed)});
-    }
-    return converted == 1 ? NativeText(TextId::OneFileConverted)
-                          : NativeText(TextId::FilesConverted, {std::to_string(converted)});
 }
 
 }  // namespace varlo

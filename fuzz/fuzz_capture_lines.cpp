@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/capture_lines.h"
+#include "engine/core/capture_lines.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
 #include "fuzz_check.h"
 
 namespace {

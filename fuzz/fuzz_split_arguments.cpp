@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/arguments.h"
+#include "engine/core/arguments.h"
 #include "fuzz_check.h"
 
 namespace {

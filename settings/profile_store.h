@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "common/status.h"
+
 namespace varlo {
 
 class CProfileStore {
@@ -31,10 +33,12 @@ public:
 
     // Sets a key. The file is replaced as a whole, atomically, while a lock keeps other copies
     // of the program from saving at the same moment; its folder is created when missing. On
-    // failure nothing changes on disk, the reason goes to standard error, and false comes back.
+    // failure nothing changes on disk, the reason goes to standard error, and the status names
+    // the file and the reason; the caller decides how to show it.
     // On Windows the empty path names WIN.INI; a key that WIN.INI refuses goes to the per-user
     // %APPDATA%\varloGui\varloGui.ini instead, which is read first from then on.
-    bool WriteValue(const std::string& section, const std::string& key, const std::string& value);
+    CStatus WriteValue(const std::string& section, const std::string& key,
+                       const std::string& value);
 
     // Why the last write that could go nowhere failed, naming the file; empty while every write
     // succeeded. The windows show it to the user.
@@ -43,7 +47,7 @@ public:
     std::size_t SaveFailures() const { return m_saveFailures; }
 
 private:
-    void Failed(const std::string& reason);
+    CStatus Failed(const std::string& reason);
 
     std::string m_path;
     std::string m_saveError;

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "common/native_handle.h"
+#include "common/retry.h"
 #include "common/text.h"
 #include "profile_store.h"
 #include "profile_text.h"
@@ -46,10 +47,7 @@ bool ReadWhole(const std::string& path, std::string& text, int& error) {
     }
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t got = ::read(Fd(file), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t got = RetryAfterSignal(-1, ::read, Fd(file), buffer, sizeof buffer);
         if (got < 0) {
             error = errno;
             return false;
@@ -154,24 +152,23 @@ int CProfileStore::ReadInt(const std::string& section, const std::string& key, i
     return ParseProfileInt(ReadValue(section, key).value_or(""), fallback);
 }
 
-void CProfileStore::Failed(const std::string& reason) {
+CStatus CProfileStore::Failed(const std::string& reason) {
     std::fprintf(stderr, "varloGui: cannot save the settings in %s: %s\n", m_path.c_str(),
                  reason.c_str());
     m_saveError = m_path + ": " + reason;
     ++m_saveFailures;
+    return CStatus::Described(CStatus::Code::Failed, m_saveError);
 }
 
-bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
-                               const std::string& value) {
+CStatus CProfileStore::WriteValue(const std::string& section, const std::string& key,
+                                  const std::string& value) {
     std::string target;
     if (!SaveTarget(m_path, target)) {
-        Failed(ErrorText(errno));
-        return false;
+        return Failed(ErrorText(errno));
     }
     const std::string folder = FolderOf(target);
     if (!MakeFolders(folder)) {
-        Failed("cannot create " + folder + ": " + ErrorText(errno));
-        return false;
+        return Failed("cannot create " + folder + ": " + ErrorText(errno));
     }
 
     // One save at a time across every copy of the program: read, change and replace the file
@@ -179,37 +176,30 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
     const std::string lockPath = target + ".lock";
     CScopedHandle lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!lock.Valid()) {
-        Failed(lockPath + ": " + ErrorText(errno));
-        return false;
+        return Failed(lockPath + ": " + ErrorText(errno));
     }
-    while (::flock(Fd(lock), LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            Failed("cannot lock " + lockPath + ": " + ErrorText(errno));
-            return false;
-        }
+    if (RetryAfterSignal(-1, ::flock, Fd(lock), LOCK_EX) != 0) {
+        return Failed("cannot lock " + lockPath + ": " + ErrorText(errno));
     }
 
     std::string text;
     int error = 0;
     if (!ReadWhole(target, text, error)) {
         // Never replace what could not be read: it would be lost.
-        Failed(ErrorText(error));
-        return false;
+        return Failed(ErrorText(error));
     }
     const std::optional<std::string> updated = SetProfileValue(text, section, key, value);
     if (!updated) {
-        Failed("the value of " + key + " holds a line break");
-        return false;
+        return Failed("the value of " + key + " holds a line break");
     }
     if (*updated == text) {
-        return true;
+        return {};
     }
 
     std::string temporary = target + ".XXXXXX";
     CScopedHandle out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!out.Valid()) {
-        Failed("cannot create a file in " + folder + ": " + ErrorText(errno));
-        return false;
+        return Failed("cannot create a file in " + folder + ": " + ErrorText(errno));
     }
     struct stat old;
     const bool keepMode = ::stat(target.c_str(), &old) == 0;
@@ -218,15 +208,14 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         ::rename(temporary.c_str(), target.c_str()) != 0) {
         const int failure = errno;
         ::unlink(temporary.c_str());
-        Failed(ErrorText(failure));
-        return false;
+        return Failed(ErrorText(failure));
     }
     // The rename itself must reach the disk for the new profile to survive a power cut.
     CScopedHandle dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Valid()) {
         ::fsync(Fd(dir));
     }
-    return true;
+    return {};
 }
 
 }  // namespace varlo

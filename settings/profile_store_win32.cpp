@@ -123,31 +123,30 @@ int CProfileStore::ReadInt(const std::string& section, const std::string& key, i
         GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, from.c_str()));
 }
 
-void CProfileStore::Failed(const std::string& reason) {
+CStatus CProfileStore::Failed(const std::string& reason) {
     m_saveError = reason;
     ++m_saveFailures;
     Report(m_saveError);
+    return CStatus::Described(CStatus::Code::Failed, m_saveError);
 }
 
-bool CProfileStore::WriteValue(const std::string& section, const std::string& key,
-                               const std::string& value) {
+CStatus CProfileStore::WriteValue(const std::string& section, const std::string& key,
+                                  const std::string& value) {
     // The profile functions would write a line break as it is and so add lines of its own.
     if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)) {
-        Failed(Failure(m_path, key + NativeText(TextId::ValueHoldsLineBreak)));
-        return false;
+        return Failed(Failure(m_path, key + NativeText(TextId::ValueHoldsLineBreak)));
     }
     const std::string stored = EncodeProfileValue(value);
     std::string target = HomeOf(m_path, section, key);
     std::string refused;
     if (target.empty()) {
         if (WriteProfileStringA(section.c_str(), key.c_str(), stored.c_str())) {
-            return true;
+            return {};
         }
         refused = Failure("", SystemErrorText(static_cast<int>(GetLastError()))) + "; ";
         target = PerUserPath();
         if (target.empty()) {
-            Failed(refused + NativeText(TextId::AppDataMissing));
-            return false;
+            return Failed(refused + NativeText(TextId::AppDataMissing));
         }
         CreateDirectoryA(PerUserFolder().c_str(), nullptr);
     } else if (!m_path.empty()) {
@@ -156,10 +155,9 @@ bool CProfileStore::WriteValue(const std::string& section, const std::string& ke
         std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ignored);
     }
     if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), stored.c_str(), target.c_str())) {
-        Failed(refused + Failure(target, SystemErrorText(static_cast<int>(GetLastError()))));
-        return false;
+        return Failed(refused + Failure(target, SystemErrorText(static_cast<int>(GetLastError()))));
     }
-    return true;
+    return {};
 }
 
 }  // namespace varlo

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "common/texts.h"
-#include "engine/convert_controller.h"
+#include "engine/convert_view.h"
 #include "res/resource.h"
 
 namespace varlo {

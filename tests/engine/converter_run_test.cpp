@@ -10,8 +10,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "engine/capture_file.h"
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/capture_file.h"
+#include "engine/platform/file_names.h"
 #include "engine/process_runner.h"
 #include "language.h"
 #include "run_record.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 
-#include "engine/name_limit.h"
+#include "engine/platform/name_limit.h"
 #include "temp_folder.h"
 
 namespace varlo {

@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include "engine/converter_run.h"
-#include "engine/name_limit.h"
+#include "engine/core/path_parts.h"
 #include "engine/output_path.h"
-#include "engine/path_parts.h"
+#include "engine/platform/file_names.h"
+#include "engine/platform/name_limit.h"
 #include "temp_folder.h"
 
 namespace varlo {

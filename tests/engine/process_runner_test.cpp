@@ -11,8 +11,9 @@
 #include <cstdio>
 #include <functional>
 
-#include "engine/path_parts.h"
-#include "engine/watchdog.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
+#include "engine/platform/watchdog.h"
 #include "process_gone.h"
 #include "temp_folder.h"
 #include "wait_loop.h"

@@ -53,7 +53,7 @@ TEST(ProfileStorePath, FollowsXdgConfigHome) {
 TEST_F(ProfileStoreTest, FirstWriteCreatesTheFoldersAndAPrivateFile) {
     CProfileStore store(Profile());
     EXPECT_EQ(std::nullopt, store.ReadValue("varloGui", "AutoExec"));
-    ASSERT_TRUE(store.WriteValue("varloGui", "AutoExec", "1"));
+    ASSERT_TRUE(store.WriteValue("varloGui", "AutoExec", "1").Ok());
     EXPECT_EQ(Value("1"), store.ReadValue("varloGui", "AutoExec"));
     EXPECT_EQ("[varloGui]\nAutoExec=1\n", test::ReadFile(Profile()));
     struct stat st;
@@ -63,12 +63,12 @@ TEST_F(ProfileStoreTest, FirstWriteCreatesTheFoldersAndAPrivateFile) {
 
 TEST_F(ProfileStoreTest, WriteKeepsForeignContentAndTheFileMode) {
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("x", "y", "z"));
+    ASSERT_TRUE(store.WriteValue("x", "y", "z").Ok());
     const std::string foreign = "\xEF\xBB\xBF; mine\r\n[Other]\r\nkey = keep me \r\n";
     test::WriteFile(Profile(), foreign);
     ASSERT_EQ(0, ::chmod(Profile().c_str(), 0644));
 
-    ASSERT_TRUE(store.WriteValue("myConv", "ExecFile", "ffmpeg -nostdin -y -i"));
+    ASSERT_TRUE(store.WriteValue("myConv", "ExecFile", "ffmpeg -nostdin -y -i").Ok());
     EXPECT_EQ(foreign + "[myConv]\r\nExecFile=ffmpeg -nostdin -y -i\r\n",
               test::ReadFile(Profile()));
     struct stat st;
@@ -78,11 +78,11 @@ TEST_F(ProfileStoreTest, WriteKeepsForeignContentAndTheFileMode) {
 
 TEST_F(ProfileStoreTest, FailedWriteChangesNothingAndSaysWhy) {
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("s", "k", "old"));
+    ASSERT_TRUE(store.WriteValue("s", "k", "old").Ok());
     const std::string before = test::ReadFile(Profile());
 
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(store.WriteValue("s", "k", "two\nlines"));
+    EXPECT_FALSE(store.WriteValue("s", "k", "two\nlines").Ok());
     EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find(Profile()));
     EXPECT_EQ(before, test::ReadFile(Profile()));
 
@@ -92,8 +92,10 @@ TEST_F(ProfileStoreTest, FailedWriteChangesNothingAndSaysWhy) {
     CProfileStore blocked(folderProfile);
     EXPECT_EQ(std::nullopt, blocked.ReadValue("s", "k"));
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(blocked.WriteValue("s", "k", "v"));
+    const CStatus saved = blocked.WriteValue("s", "k", "v");
     EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("Is a directory"));
+    EXPECT_FALSE(saved.Ok());
+    EXPECT_EQ(blocked.SaveError(), saved.Message());
     struct stat st;
     ASSERT_EQ(0, ::stat(folderProfile.c_str(), &st));
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -111,10 +113,10 @@ TEST_F(ProfileStoreTest, HostileProfilesReadAndSaveWithoutLoss) {
     }
     const std::string profiles[] = {garbage, huge, "[varloGui]\nAutoExec=1", "\r\r\n\n[", "="};
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("x", "y", "z"));
+    ASSERT_TRUE(store.WriteValue("x", "y", "z").Ok());
     for (const std::string& before : profiles) {
         test::WriteFile(Profile(), before);
-        ASSERT_TRUE(store.WriteValue("varloGui", "ExecFile", "ffmpeg -i"));
+        ASSERT_TRUE(store.WriteValue("varloGui", "ExecFile", "ffmpeg -i").Ok());
         EXPECT_EQ(Value("ffmpeg -i"), store.ReadValue("varloGui", "ExecFile"));
         const std::string after = test::ReadFile(Profile());
         EXPECT_EQ(0u, after.find(before.substr(0, before.find_last_of("\r\n") + 1)))
@@ -124,7 +126,7 @@ TEST_F(ProfileStoreTest, HostileProfilesReadAndSaveWithoutLoss) {
 
 TEST_F(ProfileStoreTest, ReadOnlyFolderRefusesTheSaveAndKeepsTheProfile) {
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("s", "k", "old"));
+    ASSERT_TRUE(store.WriteValue("s", "k", "old").Ok());
     const std::string folder = m_folder.Path() + "/cfg/varloGui";
     ASSERT_EQ(0, ::chmod(folder.c_str(), 0555));
     ASSERT_EQ(0, ::chmod((m_folder.Path() + "/cfg").c_str(), 0755));
@@ -138,7 +140,7 @@ TEST_F(ProfileStoreTest, ReadOnlyFolderRefusesTheSaveAndKeepsTheProfile) {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
             ::_exit(2);
         }
-        const bool saved = store.WriteValue("s", "k", "new");
+        const bool saved = store.WriteValue("s", "k", "new").Ok();
         const bool readable = store.ReadValue("s", "k") == Value("old");
         ::_exit(!saved && readable ? 0 : 1);
     }
@@ -157,7 +159,7 @@ TEST_F(ProfileStoreTest, ProfileBehindALinkIsSavedWhereTheLinkPoints) {
     test::WriteFile(real, "[s]\nk=old\n");
     ASSERT_EQ(0, ::symlink(real.c_str(), (m_folder.Path() + "/link.ini").c_str()));
     CProfileStore store(m_folder.Path() + "/link.ini");
-    ASSERT_TRUE(store.WriteValue("s", "k", "new"));
+    ASSERT_TRUE(store.WriteValue("s", "k", "new").Ok());
     struct stat st;
     ASSERT_EQ(0, ::lstat((m_folder.Path() + "/link.ini").c_str(), &st));
     EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -171,8 +173,8 @@ TEST_F(ProfileStoreTest, DanglingLinkIsSavedWhereItPointsAndStaysALink) {
     ASSERT_EQ(0, ::symlink("hop.ini", link.c_str()));
     ASSERT_EQ(0, ::symlink("dotfiles/varlo/profile.ini", (m_folder.Path() + "/hop.ini").c_str()));
     CProfileStore store(link);
-    ASSERT_TRUE(store.WriteValue("s", "k", "v"));
-    ASSERT_TRUE(store.WriteValue("s", "k2", "w"));
+    ASSERT_TRUE(store.WriteValue("s", "k", "v").Ok());
+    ASSERT_TRUE(store.WriteValue("s", "k2", "w").Ok());
     EXPECT_EQ("[s]\nk=v\nk2=w\n", test::ReadFile(real));
     for (const std::string name : {"/link.ini", "/hop.ini"}) {
         struct stat st;
@@ -185,7 +187,7 @@ TEST_F(ProfileStoreTest, DanglingLinkIsSavedWhereItPointsAndStaysALink) {
     ASSERT_EQ(0, ::symlink("a.ini", (m_folder.Path() + "/b.ini").c_str()));
     CProfileStore circle(m_folder.Path() + "/a.ini");
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(circle.WriteValue("s", "k", "v"));
+    EXPECT_FALSE(circle.WriteValue("s", "k", "v").Ok());
     EXPECT_NE(std::string::npos,
               ::testing::internal::GetCapturedStderr().find("Too many levels of symbolic links"));
     struct stat st;
@@ -196,7 +198,7 @@ TEST_F(ProfileStoreTest, DanglingLinkIsSavedWhereItPointsAndStaysALink) {
 TEST_F(ProfileStoreTest, TwoCopiesSavingAtOnceBothKeepTheirValues) {
     constexpr int kSaves = 60;
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("start", "k", "0"));
+    ASSERT_TRUE(store.WriteValue("start", "k", "0").Ok());
     pid_t children[2];
     for (int c = 0; c < 2; ++c) {
         children[c] = ::fork();
@@ -204,7 +206,8 @@ TEST_F(ProfileStoreTest, TwoCopiesSavingAtOnceBothKeepTheirValues) {
         if (children[c] == 0) {
             bool ok = true;  // a key of its own at every save: a save that lost one shows
             for (int i = 1; i <= kSaves; ++i) {
-                ok = store.WriteValue("copy" + std::to_string(c), "k" + std::to_string(i), "v") &&
+                ok = store.WriteValue("copy" + std::to_string(c), "k" + std::to_string(i), "v")
+                         .Ok() &&
                      ok;
             }
             ::_exit(ok ? 0 : 1);
@@ -230,7 +233,7 @@ TEST_F(ProfileStoreTest, WriterKilledAtAnyMomentLeavesAWholeProfile) {
     // Large values make each save take long enough to be interrupted in the middle.
     const std::string foreign = "; keep\n[other]\nkey=" + std::string(200000, 'f') + "\n";
     CProfileStore store(Profile());
-    ASSERT_TRUE(store.WriteValue("s", "k", "a"));
+    ASSERT_TRUE(store.WriteValue("s", "k", "a").Ok());
     test::WriteFile(Profile(), foreign + test::ReadFile(Profile()));
     std::mt19937 random(20261207);
     for (int round = 0; round < 25; ++round) {

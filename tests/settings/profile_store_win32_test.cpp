@@ -45,10 +45,10 @@ TEST_F(WinIniTest, SettingsLiveInWinIni) {
 TEST_F(WinIniTest, ValuesReadBackExactlyAndLineBreaksAreRefused) {
     for (const std::string value : {"\"C:\\my conv\\c.exe\" -q", "\"quoted\"", " blank ", "",
                                     "%PATH%", "\x95\x5C\x83\x5C.exe"}) {
-        ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", value));
+        ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", value).Ok());
         EXPECT_EQ(Value(value), m_store.ReadValue(m_section, "ExecFile"));
     }
-    EXPECT_FALSE(m_store.WriteValue(m_section, "ExecFile", "a\r\n[evil]\r\nx=1"));
+    EXPECT_FALSE(m_store.WriteValue(m_section, "ExecFile", "a\r\n[evil]\r\nx=1").Ok());
     EXPECT_EQ(std::nullopt, m_store.ReadValue("evil", "x"));
     EXPECT_EQ(std::nullopt, m_store.ReadValue(m_section, "Missing"));
 }
@@ -58,7 +58,7 @@ TEST_F(WinIniTest, LongConverterIsCutTo1023BytesBetweenCharacters) {
     path +=
         "\x95\x5C"
         "tail";  // 表 takes bytes 1023 and 1024
-    ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", path));
+    ASSERT_TRUE(m_store.WriteValue(m_section, "ExecFile", path).Ok());
     EXPECT_EQ(std::string(1022, 'p'), ReadSettings(m_store, m_section).execFile);
 }
 
@@ -121,7 +121,9 @@ TEST_F(RefusingWinIniTest, RefusedSettingsGoToThePerUserProfileWhichIsReadFirst)
 TEST_F(RefusingWinIniTest, SettingsThatCanGoNowhereAreKeptAsAnError) {
     // A file where the per-user folder would go.
     test::WriteFile(m_appData.Path() + "\\varloGui", "");
-    EXPECT_FALSE(m_store.WriteValue(m_section, "AutoExec", "1"));
+    const CStatus saved = m_store.WriteValue(m_section, "AutoExec", "1");
+    EXPECT_FALSE(saved.Ok());
+    EXPECT_EQ(saved.Message(), m_store.SaveError());
     EXPECT_EQ("WIN.INI: " + SystemErrorText(ERROR_ACCESS_DENIED) + "; " + PerUser() + ": " +
                   SystemErrorText(ERROR_PATH_NOT_FOUND),
               m_store.SaveError());

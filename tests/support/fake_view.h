@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/convert_controller.h"
+#include "engine/convert_view.h"
 
 namespace varlo::test {
 

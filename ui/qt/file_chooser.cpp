@@ -5,7 +5,8 @@
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
 
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "text_boundary.h"
 #include "ui/main_window.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/convert_controller.h"
+#include "engine/convert_view.h"
 
 class QFileInfo;
 class QWidget;

@@ -1,5 +1,5 @@
 #include "convert_app.h"
-#include "engine/watchdog.h"
+#include "engine/platform/watchdog.h"
 
 int main(int argc, char** argv) {
     // Before Qt starts any thread: the watchdog is forked.

@@ -11,7 +11,7 @@
 #include "common/text.h"
 #include "common/texts.h"
 #include "convert_dialog.h"
-#include "engine/arguments.h"
+#include "engine/core/arguments.h"
 #include "file_chooser.h"
 #include "queue_handoff.h"
 #include "settings/profile_store.h"

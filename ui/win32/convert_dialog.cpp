@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
 #include "res/resource.h"
 #include "texts.h"
 #include "ui/main_window.h"

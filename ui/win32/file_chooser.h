@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/convert_controller.h"
+#include "engine/convert_view.h"
 
 namespace varlo {
 

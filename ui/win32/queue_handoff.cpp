@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "common/code_page.h"
-#include "engine/path_parts.h"
-#include "engine/wide_path.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/wide_path.h"
 
 namespace varlo {
 

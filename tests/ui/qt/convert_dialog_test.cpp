@@ -20,8 +20,9 @@
 #include <QTimer>
 
 #include "drop.h"
-#include "engine/capture_lines.h"
-#include "engine/path_parts.h"
+#include "engine/core/capture_lines.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "fake_runner.h"
 #include "language.h"
 #include "res/resource.h"

@@ -13,7 +13,8 @@
 #include <thread>
 
 #include "drop.h"
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "settings/settings.h"
 #include "temp_folder.h"
 #include "ui/qt/convert_dialog.h"

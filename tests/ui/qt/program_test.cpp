@@ -13,7 +13,8 @@
 #include <cmath>
 #include <thread>
 
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "process_gone.h"
 #include "settings/settings.h"
 #include "temp_folder.h"

@@ -15,7 +15,8 @@
 #include <set>
 
 #include "common/system_text.h"
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "fake_runner.h"
 #include "language.h"
 #include "res/resource.h"

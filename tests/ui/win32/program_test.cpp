@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/path_parts.h"
+#include "engine/core/path_parts.h"
 #include "res/resource.h"
 #include "temp_folder.h"
 #include "window_driver.h"

@@ -1,9 +1,0 @@
-#include "console_text.h"
-
-namespace varlo {
-
-void ConvertConsoleText(std::string&, std::size_t) {
-    // Names, texts and the log are bytes as they come.
-}
-
-}  // namespace varlo
