@@ -80,7 +80,7 @@ TEST(Notification, OnceAfterALongBatchThatEndedWhileTheUserWasElsewhere) {
     away.Drop("file:///w/1.wav\nfile:///w/2.wav\n");
     here.Drop("file:///w/3.wav\n");
     QTest::qWait(static_cast<int>(
-        std::chrono::milliseconds(CConvertController::kNotifyAfter).count() + 100));
+        std::chrono::milliseconds(CProgress::kNotifyAfter).count() + 100));
     Activate(here.dialog);
     away.EndAll();  // long, and the user is elsewhere: a word
     away.EndAll();
