@@ -17,6 +17,15 @@ namespace varlo {
 namespace {
 // The section of a program whose own path has no base name.
 constexpr char kFallbackSection[] = "varloGui";
+// Each file's size when it is queued: the measure of its work.
+std::vector<std::optional<std::uint64_t>> SizesOf(const std::vector<std::string>& paths) {
+    std::vector<std::optional<std::uint64_t>> sizes;
+    sizes.reserve(paths.size());
+    for (const std::string& path : paths) {
+        sizes.push_back(path.empty() ? std::nullopt : FileSize(PathFromField(path)));
+    }
+    return sizes;
+}
 // A turn of slices leaves the window's events no more than this to wait (a window whose loop
 // comes back only after a timer's 10 ms still spends most of its time on the record).
 constexpr std::chrono::milliseconds kSliceTurn{16};
@@ -82,7 +91,7 @@ void CConvertController::Start() {
             program = std::move(tokens.front());
             tokens.erase(tokens.begin());
         }
-        m_schedule.Enqueue(tokens);
+        m_schedule.Enqueue(tokens, SizesOf(tokens));
         m_section = SplitPath(program).baseName;
         if (m_section.empty()) {
             m_section = kFallbackSection;
@@ -225,7 +234,7 @@ void CConvertController::Enqueue(const std::vector<std::string>& paths, bool cle
             return;
         }
         const bool wasEmpty = m_schedule.Queue().empty();
-        m_schedule.Enqueue(paths);
+        m_schedule.Enqueue(paths, SizesOf(paths));
         // While conversions run, the new files wait their turn; the log is theirs.
         if (!wasEmpty || Busy()) {
             return;
@@ -324,7 +333,7 @@ void CConvertController::StartConversion() {
         m_progress.BatchBegins();
     }
     m_schedule.SetChaining(true);
-    const std::size_t number = m_schedule.Begin(FileKey(output));
+    const std::size_t number = m_schedule.Begin(FileKey(output), FileSize(input));
     // The end may be reported before Start returns; inside an operation it only marks the entry.
     std::unique_ptr<IRunningConversion> running;
     try {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -75,6 +77,9 @@ NameKind KindOfName(const std::string& path);
 // one pair of double quotes (Explorer's "Copy as path") is read without them; elsewhere a '"' is a
 // character of the name like any other.
 std::string PathFromField(const std::string& text);
+
+// A file's size on disk, links followed; none for a name that is no file or cannot be looked at.
+std::optional<std::uint64_t> FileSize(const std::string& path);
 
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);

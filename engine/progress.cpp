@@ -1,8 +1,34 @@
 #include "progress.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "common/system_text.h"
 #include "convert_controller.h"
 
 namespace varlo {
+
+std::string TimeLeftText(std::chrono::seconds left) {
+    const long long seconds = std::max<long long>(left.count(), 0);
+    if (seconds <= 50) {
+        // Nobody counts the last seconds one by one: up to the next ten.
+        return NativeText(TextId::SecondsLeft,
+                          {std::to_string(std::max<long long>((seconds + 9) / 10, 1) * 10)});
+    }
+    const long long minutes = std::max<long long>((seconds + 30) / 60, 1);
+    if (minutes < 60) {
+        return NativeText(TextId::MinutesLeft, {std::to_string(minutes)});
+    }
+    return NativeText(TextId::HoursLeft, {std::to_string((seconds + 1800) / 3600)});
+}
+
+std::string ProgressTip(const ProgressShown& progress) {
+    std::string tip = std::to_string(progress.done) + "/" + std::to_string(progress.total);
+    if (!progress.timeLeft.empty()) {
+        tip += " - " + progress.timeLeft;
+    }
+    return tip;
+}
 
 void CProgress::SetSection(const std::string& section) {
     m_section = section;
@@ -11,7 +37,7 @@ void CProgress::SetSection(const std::string& section) {
 }
 
 void CProgress::BatchBegins() {
-    m_batchStart = std::chrono::steady_clock::now();
+    m_batchStart = m_clock();
 }
 
 void CProgress::Show(const CScheduler& schedule) {
@@ -20,26 +46,37 @@ void CProgress::Show(const CScheduler& schedule) {
         m_shownBusy = busy;
         m_view.SetBusy(busy);
     }
-    const std::size_t total = busy ? schedule.Total() : 0;
-    const std::size_t done = busy ? schedule.Done() : 0;
+    ProgressShown shown;
+    if (busy) {
+        shown.done = schedule.Done();
+        shown.total = schedule.Total();
+        const CScheduler::Work work = schedule.WorkDone();
+        shown.fraction = work.total > 0 ? std::clamp(work.done / work.total, 0.0, 1.0) : 0.0;
+        // Throughput so far, whatever ran at once: the work left goes at the pace of the work done.
+        const auto elapsed = m_clock() - m_batchStart;
+        if (work.done > 0 && elapsed >= kGuessAfter) {
+            const double left = std::chrono::duration<double>(elapsed).count() *
+                                (work.total - work.done) / work.done;
+            shown.timeLeft = TimeLeftText(std::chrono::seconds(std::llround(left)));
+        }
+    }
     std::string caption = m_section;
     if (busy) {
-        caption += " - " + std::to_string(done) + "/" + std::to_string(total);
+        caption += " - " + ProgressTip(shown);
     }
     if (caption != m_shownCaption) {
         m_shownCaption = caption;
         m_view.SetCaption(caption);
     }
-    if (done != m_shownDone || total != m_shownTotal) {
-        m_shownDone = done;
-        m_shownTotal = total;
-        m_view.SetProgress(done, total);
+    if (shown != m_shown) {
+        m_shown = shown;
+        m_view.SetProgress(shown);
     }
 }
 
 void CProgress::BatchEnded(const BatchOutcome& outcome) {
     m_lastBatch = outcome;
-    if (std::chrono::steady_clock::now() - m_batchStart >= kNotifyAfter && !m_view.IsActive()) {
+    if (m_clock() - m_batchStart >= kNotifyAfter && !m_view.IsActive()) {
         m_view.NotifyBatchEnded(BatchSummary(outcome), outcome.failed + outcome.stopped > 0);
     }
 }

@@ -71,7 +71,7 @@ public:
     void SetCaption(const std::string& text) override;
     void EnableDrop() override;
     void SetBusy(bool busy) override;
-    void SetProgress(std::size_t done, std::size_t total) override;
+    void SetProgress(const ProgressShown& progress) override;
     void ShowError(const std::string& caption, const std::string& message) override;
     bool Ask(const std::string& caption, const std::string& question) override;
     void CloseWindow() override;
@@ -119,6 +119,8 @@ private:
     HWND FieldWindow(ConvertField field) const;
     // The task bar button's progress, from the last SetProgress.
     void ShowTaskbarProgress();
+    // The progress bar's tip, the count and the time left.
+    void ShowProgressTip(HWND bar, std::wstring text);
     void ReleaseTaskbar();
 
     CProfileStore& m_profile;
@@ -128,6 +130,7 @@ private:
     CConvertController m_controller;
 
     HWND m_tooltip = nullptr;
+    bool m_progressTipAdded = false;
     HWND m_autoCheck = nullptr;
     HWND m_logEdit = nullptr;
     HWND m_converterEdit = nullptr;
