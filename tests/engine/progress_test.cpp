@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/system_text.h"
 #include "fake_view.h"
 #include "language.h"
 
@@ -91,7 +92,7 @@ TEST_F(ProgressTest, NoGuessBeforeTwoSecondsHavePassed) {
     EXPECT_DOUBLE_EQ(0.5, m_view.fraction);
     m_now += 1s;
     m_progress.Show(m_schedule);
-    EXPECT_EQ("varloGui - 1/2 - 約 10 秒", m_view.caption);
+    EXPECT_EQ(NativeText("varloGui - 1/2 - 約 10 秒"), m_view.caption);
 }
 
 TEST(TimeLeftTextTest, RoundsAsPeopleSayIt) {
@@ -106,7 +107,7 @@ TEST(TimeLeftTextTest, RoundsAsPeopleSayIt) {
         EXPECT_EQ(text, TimeLeftText(left)) << left.count();
     }
     SetLanguage(Language::Japanese);
-    EXPECT_EQ("約 2 分", TimeLeftText(2min));
+    EXPECT_EQ(NativeText("約 2 分"), TimeLeftText(2min));
 }
 
 }  // namespace

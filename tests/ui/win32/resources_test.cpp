@@ -85,8 +85,8 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
                     return {L"Edit", field | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL};
                 case ControlKind::CheckBox:
                     return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP};
-                case ControlKind::ProgressBar:
-                    return {L"msctls_progress32", 0};
+                case ControlKind::ProgressBar:  // class names match without regard to case
+                    return {L"MSCTLS_PROGRESS32", 0};
             }
             return {L"", 0};
         };
