@@ -129,6 +129,7 @@ void StopLatency(const Options& options);
 void WindowCost(const Options& options);
 void Startup(const Options& options);
 void RealAudio(const Options& options);
+void DropSizing(const Options& options);
 // Startup's child: the benchmark started with this argument alone is the program.
 inline constexpr char kProbeArgument[] = "--first-paint-probe";
 // The program's own start, telling `fd` when its window has first been painted.

@@ -26,6 +26,7 @@ constexpr Benchmark kBenchmarks[] = {
     {"stop", StopLatency, true, "from a stop to its end, for converters that obey SIGTERM or not"},
     {"window-cost", WindowCost, true, "a chain of trivial conversions: window vs engine only"},
     {"startup", Startup, true, "from spawn to the first paint, and peak memory"},
+    {"drop", DropSizing, true, "a drop of 10,000 files, each sized as it is queued"},
     {"audio", RealAudio, false, "48 WAVs through ffmpeg: Jobs=1, Jobs=2, xargs -P2 (minutes)"},
 };
 

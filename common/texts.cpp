@@ -86,6 +86,9 @@ constexpr Entry kTexts[] = {
     {TextId::BrowseInputName, {"入力ファイルを参照", "Browse for the input"}},
     {TextId::BrowseOutputName, {"出力ファイルを参照", "Browse for the output"}},
     {TextId::BrowseConverterName, {"変換プログラムを参照", "Browse for the converter"}},
+    {TextId::SecondsLeft, {"約 %1 秒", "about %1 sec left"}},
+    {TextId::MinutesLeft, {"約 %1 分", "about %1 min left"}},
+    {TextId::HoursLeft, {"約 %1 時間", "about %1 h left"}},
 };
 
 constexpr bool InOrder() {

@@ -69,6 +69,10 @@ enum class TextId {
     BrowseInputName,
     BrowseOutputName,
     BrowseConverterName,
+    // The time left of a run of conversions, %1 seconds, minutes or hours.
+    SecondsLeft,
+    MinutesLeft,
+    HoursLeft,
     End,  // not a text: every id lies before it
 };
 

@@ -18,6 +18,15 @@ namespace varlo {
 namespace {
 // The section of a program whose own path has no base name.
 constexpr char kFallbackSection[] = "varloGui";
+// Each file's size when it is queued: the measure of its work.
+std::vector<std::optional<std::uint64_t>> SizesOf(const std::vector<std::string>& paths) {
+    std::vector<std::optional<std::uint64_t>> sizes;
+    sizes.reserve(paths.size());
+    for (const std::string& path : paths) {
+        sizes.push_back(path.empty() ? std::nullopt : FileSize(PathFromField(path)));
+    }
+    return sizes;
+}
 // A turn of slices leaves the window's events no more than this to wait (a window whose loop
 // comes back only after a timer's 10 ms still spends most of its time on the record).
 constexpr std::chrono::milliseconds kSliceTurn{16};
@@ -25,7 +34,7 @@ constexpr std::chrono::milliseconds kSliceTurn{16};
 
 CConvertController::CConvertController(IConvertView& view, CProfileStore& profile,
                                        IConversionRunner& runner, IEventLoop* loop)
-    : m_view(view), m_profile(profile), m_runner(runner), m_loop(loop) {}
+    : m_view(view), m_profile(profile), m_runner(runner), m_loop(loop), m_progress(view) {}
 
 // Conversions still running end with their controller, and leave nothing half-written behind.
 CConvertController::~CConvertController() = default;
@@ -83,7 +92,7 @@ void CConvertController::Start() {
             program = std::move(tokens.front());
             tokens.erase(tokens.begin());
         }
-        m_schedule.Enqueue(tokens);
+        m_schedule.Enqueue(tokens, SizesOf(tokens));
         m_section = SplitPath(program).baseName;
         if (m_section.empty()) {
             m_section = kFallbackSection;
@@ -95,8 +104,7 @@ void CConvertController::Start() {
         m_view.SetAutoState(settings.autoExec);
         m_schedule.SetJobs(static_cast<std::size_t>(settings.jobs));
 
-        m_view.SetCaption(m_section);
-        m_shownCaption = m_section;
+        m_progress.SetSection(m_section);
         m_view.EnableDrop();
         m_commandLineWaits = true;
     });
@@ -227,7 +235,7 @@ void CConvertController::Enqueue(const std::vector<std::string>& paths, bool cle
             return;
         }
         const bool wasEmpty = m_schedule.Queue().empty();
-        m_schedule.Enqueue(paths);
+        m_schedule.Enqueue(paths, SizesOf(paths));
         // While conversions run, the new files wait their turn; the log is theirs.
         if (!wasEmpty || Busy()) {
             return;
@@ -323,10 +331,10 @@ void CConvertController::StartConversion() {
     const std::string output = PathFromField(m_view.GetText(ConvertField::Output));
     if (!m_schedule.InBatch()) {
         m_startPress = {};  // not (yet) started by a press of the button
-        m_batchStart = std::chrono::steady_clock::now();
+        m_progress.BatchBegins();
     }
     m_schedule.SetChaining(true);
-    const std::size_t number = m_schedule.Begin(FileKey(output));
+    const std::size_t number = m_schedule.Begin(FileKey(output), FileSize(input));
     // The end may be reported before Start returns; inside an operation it only marks the entry.
     std::unique_ptr<IRunningConversion> running;
     try {
@@ -416,7 +424,7 @@ void CConvertController::Pump() {
     if (m_schedule.StopSettled()) {
         // Files dropped while the conversions were stopping are a batch of their own.
         if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
-            BatchEnded(*ended);
+            m_progress.BatchEnded(*ended);
         }
         // What was queued went with the stop.
         m_view.SetText(ConvertField::Input, "");
@@ -446,43 +454,13 @@ bool CConvertController::AppendSlices(const std::string& record) {
 
 void CConvertController::Settle() {
     if (std::optional<BatchOutcome> ended = m_schedule.TakeBatchEnd()) {
-        BatchEnded(*ended);
+        m_progress.BatchEnded(*ended);
     }
-    ShowProgress();
+    m_progress.Show(m_schedule);
     if (!Busy() && m_closeWhenIdle) {
         m_closeWhenIdle = false;
         Shutdown();
         m_view.CloseWindow();
-    }
-}
-
-void CConvertController::ShowProgress() {
-    const bool busy = Busy();
-    if (busy != m_shownBusy) {
-        m_shownBusy = busy;
-        m_view.SetBusy(busy);
-    }
-    const std::size_t total = busy ? m_schedule.Total() : 0;
-    const std::size_t done = busy ? m_schedule.Done() : 0;
-    std::string caption = m_section;
-    if (busy) {
-        caption += " - " + std::to_string(done) + "/" + std::to_string(total);
-    }
-    if (caption != m_shownCaption) {
-        m_shownCaption = caption;
-        m_view.SetCaption(caption);
-    }
-    if (done != m_shownDone || total != m_shownTotal) {
-        m_shownDone = done;
-        m_shownTotal = total;
-        m_view.SetProgress(done, total);
-    }
-}
-
-void CConvertController::BatchEnded(const BatchOutcome& outcome) {
-    m_lastBatch = outcome;
-    if (std::chrono::steady_clock::now() - m_batchStart >= kNotifyAfter && !m_view.IsActive()) {
-        m_view.NotifyBatchEnded(BatchSummary(outcome), outcome.failed + outcome.stopped > 0);
     }
 }
 

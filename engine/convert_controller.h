@@ -13,6 +13,7 @@
 #include "common/status.h"
 #include "engine/convert_view.h"
 #include "engine/process_runner.h"
+#include "engine/progress.h"
 #include "engine/scheduler.h"
 
 namespace varlo {
@@ -88,10 +89,8 @@ public:
     bool Busy() const { return m_schedule.Busy(); }
     const std::string& Section() const { return m_section; }
     const std::deque<std::string>& Queue() const { return m_schedule.Queue(); }
-    // A batch that ends after at least this long is worth a word to a user who went elsewhere.
-    static constexpr std::chrono::seconds kNotifyAfter{3};
     // How the last batch of conversions ended, once one has.
-    const std::optional<BatchOutcome>& LastBatch() const { return m_lastBatch; }
+    const std::optional<BatchOutcome>& LastBatch() const { return m_progress.LastBatch(); }
 
 private:
     // Runs an entry point's work, then whatever it set going; shows any failure through the view.
@@ -121,9 +120,6 @@ private:
     void Enqueue(const std::vector<std::string>& paths, bool clearLog);
     void LoadFromQueue();
     void OnFinished(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
-    void ShowProgress();
-    // Keeps how the batch ended, and tells a user who went elsewhere of a long one.
-    void BatchEnded(const BatchOutcome& outcome);
 
     std::string m_cmdLine;
     std::string m_section;
@@ -139,17 +135,11 @@ private:
     std::optional<std::vector<std::string>> m_arguments;
 
     CScheduler m_schedule;  // the queue, the conversions under way, the batch
-    std::optional<BatchOutcome> m_lastBatch;
-    std::chrono::steady_clock::time_point m_batchStart;
+    CProgress m_progress;   // what the window is told of how far they have come
     bool m_closeWhenIdle = false;
     bool m_asking = false;  // whether to stop and exit
     bool m_inOperation = false;
     bool m_again = false;  // something happened inside an operation that the pump must see
-    // What the window was last told, so that it is told only of changes.
-    bool m_shownBusy = false;
-    std::string m_shownCaption;
-    std::size_t m_shownDone = 0;
-    std::size_t m_shownTotal = 0;
     bool m_shutDown = false;
     bool m_commandLineWaits = false;                     // between Start and StartQueue
     std::chrono::steady_clock::time_point m_startPress;  // of the press that started them

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/convert_field.h"
+#include "engine/progress.h"
 
 namespace varlo {
 
@@ -34,8 +35,8 @@ public:
     // While conversions run, the Convert button reads "中止" and stops them, and the path fields
     // and their browse buttons are read-only.
     virtual void SetBusy(bool busy) = 0;
-    // How far the conversions have come: `done` of `total` files; 0 of 0 when idle.
-    virtual void SetProgress(std::size_t done, std::size_t total) = 0;
+    // How far the conversions have come; all empty when idle.
+    virtual void SetProgress(const ProgressShown& progress) = 0;
     // Tells the user of a failure in a message box with the given caption; returns when the box
     // has been closed.
     virtual void ShowError(const std::string& caption, const std::string& message) = 0;

@@ -7,24 +7,43 @@
 
 namespace varlo {
 
-void CScheduler::Enqueue(const std::vector<std::string>& paths) {
+void CScheduler::Sizes::Add(const std::optional<std::uint64_t>& size, int sign) {
+    if (size) {
+        known += sign * static_cast<double>(*size);
+        sized += sign;
+    } else {
+        unsized += sign;
+    }
+}
+
+void CScheduler::Enqueue(const std::vector<std::string>& paths,
+                         const std::vector<std::optional<std::uint64_t>>& sizes) {
     m_queue.insert(m_queue.end(), paths.begin(), paths.end());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::optional<std::uint64_t> size = i < sizes.size() ? sizes[i] : std::nullopt;
+        m_queueSizes.push_back(size);
+        m_queued.Add(size);
+    }
 }
 
 std::string CScheduler::TakeNext() {
     std::string next = std::move(m_queue.front());
     m_queue.pop_front();
+    m_queued.Add(m_queueSizes.front(), -1);
+    m_queueSizes.pop_front();
     return next;
 }
 
-std::size_t CScheduler::Begin(std::string outputKey) {
+std::size_t CScheduler::Begin(std::string outputKey, std::optional<std::uint64_t> size) {
     if (!m_inBatch) {
         m_inBatch = true;
         m_begun = m_done = 0;
         m_outcome = {};
+        m_begunSizes = m_endedSizes = {};
     }
     ++m_begun;
-    m_underway.push_back({std::move(outputKey), nullptr, false, {}, {}});
+    m_begunSizes.Add(size);
+    m_underway.push_back({std::move(outputKey), size, nullptr, false, {}, {}});
     return m_firstNumber + m_underway.size() - 1;
 }
 
@@ -37,6 +56,7 @@ void CScheduler::End(std::size_t number, CStatus status, std::string record, Run
     conversion.ended = true;
     conversion.status = std::move(status);
     conversion.record = std::move(record);
+    m_endedSizes.Add(conversion.size);
     ++m_outcome.files;
     if (outcome == RunOutcome::Stopped) {
         ++m_outcome.stopped;
@@ -81,6 +101,8 @@ void CScheduler::Stop() {
     m_chaining = false;
     m_outcome.total = std::max(m_outcome.total, Total());
     m_queue.clear();
+    m_queueSizes.clear();
+    m_queued = {};
     for (Underway& conversion : m_underway) {
         if (!conversion.ended && conversion.running != nullptr) {
             conversion.running->Stop();
@@ -104,6 +126,20 @@ bool CScheduler::StopSettled() {
     }
     m_stopping = false;
     return true;
+}
+
+CScheduler::Work CScheduler::WorkDone() const {
+    const double known = m_begunSizes.known + m_queued.known;
+    const std::size_t sized = m_begunSizes.sized + m_queued.sized;
+    const std::size_t unsized = m_begunSizes.unsized + m_queued.unsized;
+    if (sized == 0 || known <= 0) {
+        // Nothing to weigh by: every file counts as one.
+        return {static_cast<double>(m_endedSizes.sized + m_endedSizes.unsized),
+                static_cast<double>(sized + unsized)};
+    }
+    const double mean = known / static_cast<double>(sized);
+    return {m_endedSizes.known + mean * static_cast<double>(m_endedSizes.unsized),
+            known + mean * static_cast<double>(unsized)};
 }
 
 std::optional<BatchOutcome> CScheduler::TakeBatchEnd() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -26,7 +27,9 @@ public:
 
     // The files waiting, in order; an entry may be empty.
     const std::deque<std::string>& Queue() const { return m_queue; }
-    void Enqueue(const std::vector<std::string>& paths);
+    // `sizes`, when given, holds each file's size on disk, none where it could not be sized.
+    void Enqueue(const std::vector<std::string>& paths,
+                 const std::vector<std::optional<std::uint64_t>>& sizes = {});
     // The first waiting file, taken off the queue; the queue must not be empty.
     std::string TakeNext();
 
@@ -41,7 +44,8 @@ public:
 
     // A conversion starts that will write `outputKey` (a FileKey): its number, in queue order.
     // On an idle window a new batch begins with it.
-    std::size_t Begin(std::string outputKey);
+    // `size` is its input's size on disk, the measure of its work.
+    std::size_t Begin(std::string outputKey, std::optional<std::uint64_t> size = std::nullopt);
     void Attach(std::size_t number, std::unique_ptr<IRunningConversion> running);
     // Conversion `number` has ended.
     void End(std::size_t number, CStatus status, std::string record, RunOutcome outcome);
@@ -69,6 +73,14 @@ public:
     // How far the batch has come: records taken, of every file begun or queued.
     std::size_t Done() const { return m_done; }
     std::size_t Total() const { return m_begun + m_queue.size(); }
+    // The same weighted by the work, each file's size: the sizes of the conversions that ended,
+    // whatever their end, and of every file of the batch. A file that could not be sized counts
+    // as the mean of the others (as one, when none could be).
+    struct Work {
+        double done = 0;
+        double total = 0;
+    };
+    Work WorkDone() const;
     // From a batch's first start until its end has been taken.
     bool InBatch() const { return m_inBatch; }
     // Once nothing runs: how the batch ended, once.
@@ -77,6 +89,7 @@ public:
 private:
     struct Underway {
         std::string outputKey;
+        std::optional<std::uint64_t> size;
         std::unique_ptr<IRunningConversion> running;
         bool ended = false;
         CStatus status;
@@ -84,7 +97,19 @@ private:
     };
     Underway& At(std::size_t number) { return m_underway.at(number - m_firstNumber); }
 
+    // What is known of the sizes of a set of files.
+    struct Sizes {
+        double known = 0;       // the sum of those sized
+        std::size_t sized = 0;  // how many were
+        std::size_t unsized = 0;
+        void Add(const std::optional<std::uint64_t>& size, int sign = 1);
+    };
+
     std::deque<std::string> m_queue;
+    std::deque<std::optional<std::uint64_t>> m_queueSizes;  // beside m_queue
+    Sizes m_queued;                                         // of m_queue
+    Sizes m_begunSizes;                                     // in this batch
+    Sizes m_endedSizes;
     std::deque<Underway> m_underway;  // in queue order, until taken
     std::size_t m_firstNumber = 0;    // the number of m_underway.front()
     std::size_t m_jobs = 1;

@@ -19,3 +19,4 @@
 #define IDC_BROWSE_EXEC 1005
 #define IDC_LOG 1006
 #define IDC_AUTO 1007
+#define IDC_PROGRESS 1008

@@ -13,11 +13,12 @@
 
 namespace varlo {
 
-enum class ControlKind { DefaultButton, Button, Label, PathField, Log, CheckBox };
+enum class ControlKind { DefaultButton, Button, Label, PathField, Log, CheckBox, ProgressBar };
 
 // How a control follows the window when it grows: the log takes all the room there is, the path
-// fields take the width, and what stands right of them follows the right edge.
-enum class Growth { Stays, TakesWidth, TakesAll, FollowsRight };
+// fields take the width, what stands right of them follows the right edge, and what stands below
+// the log follows the bottom edge and takes the width.
+enum class Growth { Stays, TakesWidth, TakesAll, FollowsRight, FollowsBottom };
 
 // The id of a control that nothing refers to (a label).
 inline constexpr int kNoControlId = -1;
@@ -61,6 +62,10 @@ inline constexpr ControlEntry kMainControls[] = {
     {IDC_LOG, ControlKind::Log, 5, 90, 205, 50, TextId::None, TextId::LogTip, Growth::TakesAll},
     {IDC_AUTO, ControlKind::CheckBox, 60, 75, 43, 10, TextId::AutoConvert, TextId::AutoConvertTip,
      Growth::Stays},
+    // In the margin below the log, shown only while conversions run: the idle window is as ever.
+    // Its tip, the count and the time left, changes as they run.
+    {IDC_PROGRESS, ControlKind::ProgressBar, 5, 140, 205, 3, TextId::None, TextId::None,
+     Growth::FollowsBottom},
 };
 
 // Where a language's texts need their columns to stand, in dialog units: the labels left of the
@@ -143,6 +148,10 @@ inline ControlBox GrownBox(Growth growth, ControlBox box, int grownX, int grownY
             break;
         case Growth::FollowsRight:
             box.x += grownX;
+            break;
+        case Growth::FollowsBottom:
+            box.y += grownY;
+            box.width += grownX;
             break;
         case Growth::Stays:
             break;

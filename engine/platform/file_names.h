@@ -1,6 +1,8 @@
 // Names on disk: how the system resolves, finds, classifies and deletes them.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace varlo {
@@ -28,5 +30,8 @@ std::string PathFromField(const std::string& text);
 
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& path);
+
+// A file's size on disk, links followed; none for a name that is no file or cannot be looked at.
+std::optional<std::uint64_t> FileSize(const std::string& path);
 
 }  // namespace varlo

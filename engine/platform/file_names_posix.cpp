@@ -82,6 +82,15 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+    struct stat st;
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 ||
+        !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 NameKind KindOfName(const std::string& path) {
     struct stat st;
     if (path.find('\0') != std::string::npos) {

@@ -70,6 +70,16 @@ bool PathExists(const std::string& path) {
     return KindOfName(path) != NameKind::None;
 }
 
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.find('\0') != std::string::npos ||
+        !GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 NameKind KindOfName(const std::string& path) {
     if (path.find('\0') != std::string::npos) {
         return NameKind::None;  // no file has such a name

@@ -428,7 +428,7 @@ TEST_F(ConvertControllerChainTest, AStoppedBatchIsToldAsFailedAndFilesDroppedMea
     m_view.active = false;
     m_controller.FilesDropped({"/w/1.wav", "/w/2.wav", "/w/3.wav"});
     m_runner.End(0, {}, "rec\r\n");
-    std::this_thread::sleep_for(CConvertController::kNotifyAfter);  // long enough to be told
+    std::this_thread::sleep_for(CProgress::kNotifyAfter);  // long enough to be told
     m_controller.ConvertClicked();
     m_controller.FilesDropped({"/w/late1.wav", "/w/late2.wav"});
     m_runner.End(1, {}, "stopped\r\n");

@@ -58,7 +58,11 @@ public:
 
     // The state of a run of conversions is kept, not recorded: it is checked where it matters.
     void SetBusy(bool value) override { busy = value; }
-    void SetProgress(std::size_t done, std::size_t total) override { progress = {done, total}; }
+    void SetProgress(const ProgressShown& shown) override {
+        progress = {shown.done, shown.total};
+        fraction = shown.fraction;
+        timeLeft = shown.timeLeft;
+    }
     void ShowError(const std::string& boxCaption, const std::string& message) override {
         errors.push_back(boxCaption + ": " + message);
     }
@@ -80,6 +84,8 @@ public:
     std::string caption;
     bool busy = false;
     std::pair<std::size_t, std::size_t> progress;
+    double fraction = 0;
+    std::string timeLeft;
     std::vector<std::string> errors;
     std::vector<std::string> questions;
     bool answer = false;  // to every question

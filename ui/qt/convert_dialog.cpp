@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "about_dialog.h"
@@ -33,6 +35,9 @@
 namespace varlo {
 
 namespace {
+
+// The bar's steps from none of the work to all of it.
+constexpr int kProgressSteps = 1000;
 
 // A widget of the kind the table asks for.
 QWidget* NewControl(const ControlEntry& entry, QWidget* parent) {
@@ -52,6 +57,13 @@ QWidget* NewControl(const ControlEntry& entry, QWidget* parent) {
             return new QPlainTextEdit(parent);
         case ControlKind::CheckBox:
             return new QCheckBox(ToQString(entry.text), parent);
+        case ControlKind::ProgressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setRange(0, kProgressSteps);
+            bar->setTextVisible(false);
+            bar->hide();  // until conversions run
+            return bar;
+        }
     }
     return nullptr;
 }
@@ -113,6 +125,9 @@ void CConvertDialog::CreateControls() {
         }
         m_controls[entry.id] = control;
         control->setProperty("controlId", entry.id);
+        if (entry.kind == ControlKind::ProgressBar) {
+            continue;  // nothing to tab to
+        }
         if (previous != nullptr) {
             setTabOrder(previous, control);
         }
@@ -432,8 +447,12 @@ void CConvertDialog::SetBusy(bool busy) {
     }
 }
 
-void CConvertDialog::SetProgress(std::size_t, std::size_t) {
-    // The caption shows how far the work has come; Linux task bars have nothing more to show.
+void CConvertDialog::SetProgress(const ProgressShown& progress) {
+    auto* bar = qobject_cast<QProgressBar*>(Control(IDC_PROGRESS));
+    bar->setVisible(progress.total != 0);
+    bar->setValue(static_cast<int>(std::lround(progress.fraction * kProgressSteps)));
+    bar->setToolTip(ToQString(ProgressTip(progress)));
+    m_launcher.SetProgress(progress.total != 0, progress.fraction);
 }
 
 void CConvertDialog::ShowError(const std::string& caption, const std::string& message) {
@@ -448,8 +467,18 @@ bool CConvertDialog::IsActive() {
     return isActiveWindow();
 }
 
-void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool) {
+void CConvertDialog::NotifyBatchEnded(const std::string& summary, bool failures) {
     ShowDesktopNotification(ToQString(summary));
+    if (failures) {
+        m_launcher.SetUrgent(true);
+    }
+}
+
+void CConvertDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_launcher.SetUrgent(false);
+    }
 }
 
 void CConvertDialog::CloseWindow() {

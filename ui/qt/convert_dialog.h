@@ -11,6 +11,7 @@
 
 #include "engine/convert_controller.h"
 #include "file_chooser.h"
+#include "launcher_entry.h"
 #include "qt_event_loop.h"
 #include "ui/main_window.h"
 
@@ -59,7 +60,7 @@ public:
     void SetCaption(const std::string& text) override;
     void EnableDrop() override;
     void SetBusy(bool busy) override;
-    void SetProgress(std::size_t done, std::size_t total) override;
+    void SetProgress(const ProgressShown& progress) override;
     void ShowError(const std::string& caption, const std::string& message) override;
     bool Ask(const std::string& caption, const std::string& question) override;
     void CloseWindow() override;
@@ -81,6 +82,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The user is back: the launcher no longer asks for their eye.
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreateControls();
@@ -105,6 +108,7 @@ private:
     QLineEdit* m_outputEdit = nullptr;
     QPushButton* m_convertButton = nullptr;
     QIcon m_icon;
+    CLauncherEntry m_launcher;  // the dock's progress
 
     CProfileStore& m_profile;
     IFileChooser& m_chooser;

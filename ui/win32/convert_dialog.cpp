@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -187,6 +188,7 @@ BOOL CConvertDialog::OnInitDialog() {
     m_converterEdit = GetDlgItem(m_hwnd, IDC_EXEC);
     m_inputEdit = GetDlgItem(m_hwnd, IDC_INPUT);
     m_outputEdit = GetDlgItem(m_hwnd, IDC_OUTPUT);
+    ShowWindow(GetDlgItem(m_hwnd, IDC_PROGRESS), SW_HIDE);  // until conversions run
     // A log of many records outgrows the 32K characters an edit control takes by default.
     SendMessageA(m_logEdit, EM_SETLIMITTEXT, 0, 0);
 
@@ -413,8 +415,34 @@ void CConvertDialog::SetBusy(bool busy) {
     }
 }
 
-void CConvertDialog::SetProgress(std::size_t done, std::size_t total) {
-    m_taskbar.SetProgress(done, total);
+void CConvertDialog::SetProgress(const ProgressShown& progress) {
+    // The button's bar follows the work, weighted by the files' sizes, not the count of files.
+    constexpr std::size_t kSteps = 1000;
+    const auto done = static_cast<std::size_t>(std::llround(progress.fraction * kSteps));
+    m_taskbar.SetProgress(done, progress.total == 0 ? 0 : kSteps);
+    // The bar below the log shows while conversions run; its tip says the count and time left.
+    if (const HWND bar = GetDlgItem(m_hwnd, IDC_PROGRESS); bar != nullptr) {
+        SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(kSteps));
+        SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+        ShowWindow(bar, progress.total == 0 ? SW_HIDE : SW_SHOWNA);
+        ShowProgressTip(bar, AnsiToWide(ProgressTip(progress)));
+    }
+}
+
+void CConvertDialog::ShowProgressTip(HWND bar, std::wstring text) {
+    if (m_tooltip == nullptr) {
+        return;
+    }
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(bar);
+    tool.lpszText = text.data();  // copied by the tooltip
+    // Added with the first progress: the idle window has no tip for a bar it does not show.
+    const UINT message =
+        std::exchange(m_progressTipAdded, true) ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW;
+    SendMessageW(m_tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool CConvertDialog::IsActive() {

@@ -72,7 +72,7 @@ public:
     void SetCaption(const std::string& text) override;
     void EnableDrop() override;
     void SetBusy(bool busy) override;
-    void SetProgress(std::size_t done, std::size_t total) override;
+    void SetProgress(const ProgressShown& progress) override;
     void ShowError(const std::string& caption, const std::string& message) override;
     bool Ask(const std::string& caption, const std::string& question) override;
     void CloseWindow() override;
@@ -97,6 +97,8 @@ private:
     // Says once, as the window closes, that settings were lost because no write could go anywhere.
     void ShowSaveError();
     HWND FieldWindow(ConvertField field) const;
+    // The progress bar's tip, the count and the time left.
+    void ShowProgressTip(HWND bar, std::wstring text);
 
     CProfileStore& m_profile;
     // Before the controller: its conversions watch through them until they end with it.
@@ -105,6 +107,7 @@ private:
     CConvertController m_controller;
 
     HWND m_tooltip = nullptr;
+    bool m_progressTipAdded = false;
     HWND m_autoCheck = nullptr;
     HWND m_logEdit = nullptr;
     HWND m_converterEdit = nullptr;

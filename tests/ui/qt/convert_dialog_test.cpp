@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSessionManager>
@@ -165,6 +166,9 @@ TEST_F(ConvertDialogTest, ControlsStandWhereTheTableOfTheWindowPutsThem) {
         EXPECT_EQ(ToQString(entry.tip), control->toolTip());
         if (auto* button = qobject_cast<QAbstractButton*>(control)) {
             EXPECT_EQ(ToQString(entry.text), button->text());
+        }
+        if (entry.kind == ControlKind::ProgressBar) {
+            continue;  // no tab stop
         }
         EXPECT_EQ(control, tabbed) << "tab order follows the table";
         tabbed = tabbed->nextInFocusChain();
@@ -536,6 +540,9 @@ TEST_F(ConvertDialogTest, DuringAChainTheWindowAnswersAndTheButtonStops) {
     EXPECT_TRUE(Control<QLineEdit>(IDC_INPUT)->isReadOnly());
     EXPECT_FALSE(Control(IDC_BROWSE_EXEC)->isEnabled());
     EXPECT_EQ(U("varloGui - 0/2"), m_dialog->windowTitle());
+    auto* bar = Control<QProgressBar>(IDC_PROGRESS);
+    EXPECT_TRUE(bar->isVisibleTo(m_dialog.get())) << "shown while they run";
+    EXPECT_EQ(U("0/2"), bar->toolTip());
 
     // A drop joins the queue behind the running file and leaves the log alone.
     Drop("file:///w/late.wav\n", Over(IDC_LOG));
@@ -557,6 +564,7 @@ TEST_F(ConvertDialogTest, DuringAChainTheWindowAnswersAndTheButtonStops) {
     EXPECT_FALSE(Control<QLineEdit>(IDC_INPUT)->isReadOnly());
     EXPECT_TRUE(Control(IDC_BROWSE_EXEC)->isEnabled());
     EXPECT_EQ(U("varloGui"), m_dialog->windowTitle());
+    EXPECT_FALSE(bar->isVisibleTo(m_dialog.get())) << "the idle window is as ever";
 }
 
 TEST_F(ConvertDialogTest, ClosingDuringAChainStopsItThenSavesAndCloses) {

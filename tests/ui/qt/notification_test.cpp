@@ -34,6 +34,23 @@ public slots:
     }
 };
 
+// Hears the dock's progress as a dock would.
+class CLauncherListener : public QObject {
+    Q_OBJECT
+
+public:
+    struct Update {
+        QString app;
+        QVariantMap properties;
+    };
+    std::vector<Update> updates;
+
+public slots:
+    void OnUpdate(const QString& app, const QVariantMap& properties) {
+        updates.push_back({app, properties});
+    }
+};
+
 class CNoChooser : public IFileChooser {
 public:
     std::optional<std::string> Choose(FileDialogKind, const std::string&, QWidget*) override {
@@ -79,8 +96,8 @@ TEST(Notification, OnceAfterALongBatchThatEndedWhileTheUserWasElsewhere) {
     Window away(store), here(store);
     away.Drop("file:///w/1.wav\nfile:///w/2.wav\n");
     here.Drop("file:///w/3.wav\n");
-    QTest::qWait(static_cast<int>(
-        std::chrono::milliseconds(CConvertController::kNotifyAfter).count() + 100));
+    QTest::qWait(
+        static_cast<int>(std::chrono::milliseconds(CProgress::kNotifyAfter).count() + 100));
     Activate(here.dialog);
     away.EndAll();  // long, and the user is elsewhere: a word
     away.EndAll();
@@ -96,6 +113,39 @@ TEST(Notification, OnceAfterALongBatchThatEndedWhileTheUserWasElsewhere) {
     EXPECT_EQ(QString::fromUtf8("2 個のファイルを変換しました"), service.calls[0].summary);
     bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     QDBusConnection::disconnectFromBus(QStringLiteral("fake"));
+}
+
+TEST(Notification, TheDockFollowsTheWorkAndAsksForTheUserAfterFailuresElsewhere) {
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("dock"));
+    ASSERT_TRUE(bus.isConnected()) << "the tests' own session bus";
+    CLauncherListener dock;
+    ASSERT_TRUE(bus.connect(QString(), QString(),
+                            QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                            QStringLiteral("Update"), &dock, SLOT(OnUpdate(QString, QVariantMap))));
+    test::CTempFolder folder;
+    CProfileStore store(folder.Path() + "/profile.ini");
+    WriteAutoExec(store, "varloGui", 1);
+    Window window(store), elsewhere(store);
+    window.Drop("file:///w/1.wav\nfile:///w/2.wav\n");
+    window.EndAll();
+    window.EndAll();
+    Activate(elsewhere.dialog);
+    window.dialog.NotifyBatchEnded("1 failed", /*failures=*/true);  // as a long batch tells it
+    Activate(window.dialog);
+
+    const auto said = [&](std::size_t i, const char* key) {
+        return dock.updates.at(i).properties.value(QString::fromLatin1(key));
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dock.updates.size() >= 5; }, 5000));
+    EXPECT_EQ(QStringLiteral("application://varloGui.desktop"), dock.updates[0].app);
+    EXPECT_TRUE(said(0, "progress-visible").toBool());
+    EXPECT_DOUBLE_EQ(0.0, said(0, "progress").toDouble());
+    EXPECT_DOUBLE_EQ(0.5, said(1, "progress").toDouble()) << "one of two files not sized";
+    EXPECT_FALSE(said(2, "progress-visible").toBool()) << "hidden once they ended";
+    EXPECT_TRUE(said(3, "urgent").toBool());
+    EXPECT_FALSE(said(4, "urgent").toBool()) << "cleared when the window is activated";
+    QDBusConnection::disconnectFromBus(QStringLiteral("dock"));
 }
 
 }  // namespace

@@ -644,6 +644,7 @@ TEST_F(Win32DialogTest, AChainHoldsTheFieldsTakesDropsAndStopsOnStop) {
             EXPECT_EQ(!busy, IsWindowEnabled(Control(id)) != FALSE) << id;
         }
         EXPECT_TRUE(IsWindowEnabled(Control(IDC_AUTO))) << "auto-convert stays live";
+        EXPECT_EQ(busy, IsWindowVisible(Control(IDC_PROGRESS)) != FALSE) << "the bar";
     };
     ASSERT_EQ(1u, Runs().size());
     expectBusy(true);
@@ -655,6 +656,7 @@ TEST_F(Win32DialogTest, AChainHoldsTheFieldsTakesDropsAndStopsOnStop) {
     EXPECT_EQ("rec C:\\w\\a.wav\r\n", Log());
     EXPECT_EQ(2u, Runs().size());
     EXPECT_EQ(L"varloGui - 1/3", test::WindowTextW(m_window));
+    EXPECT_EQ(333, SendMessageW(Control(IDC_PROGRESS), PBM_GETPOS, 0, 0)) << "files not sized";
 
     // 中止: the running one is stopped, the rest of the queue dropped.
     Click(IDOK);

@@ -97,6 +97,8 @@ TEST(Resources, MainTemplateHoldsItsControlsInTabOrderInEachLanguage) {
                     return {L"Edit", field | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL};
                 case ControlKind::CheckBox:
                     return {L"Button", BS_AUTOCHECKBOX | WS_TABSTOP};
+                case ControlKind::ProgressBar:  // class names match without regard to case
+                    return {L"MSCTLS_PROGRESS32", 0};
             }
             return {L"", 0};
         };
