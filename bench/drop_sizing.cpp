@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/path_parts.h"
+#include "engine/platform/file_names.h"
 #include "harness.h"
 
 namespace varlo::bench {
